@@ -1,0 +1,109 @@
+// A program's whole run: set-up in a fixed order, the polling main loop, and shutdown.
+#include <allegro5/allegro_image.h>
+#include <cstdarg>
+#include <cstdio>
+
+#include "demo_loop.h"
+
+// One line on stderr naming the program and what failed; always false, for `return fail(...)`.
+static bool fail(const demo_settings &settings, const char *format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::fprintf(stderr, "%s: ", settings.name);
+  std::vfprintf(stderr, format, args);
+  std::fputc('\n', stderr);
+  va_end(args);
+  return false;
+}
+
+// Creates every object of the run, stopping at the first that cannot be made.
+static bool set_up(const demo_settings &settings, demo_state &state) {
+  if (!al_init())
+    return fail(settings, "cannot initialise the Allegro library");
+  if (!al_init_image_addon())
+    return fail(settings, "cannot initialise the image add-on");
+  if (!al_install_keyboard())
+    return fail(settings, "cannot install the keyboard");
+  if (!al_init_font_addon())
+    return fail(settings, "cannot initialise the font add-on");
+  if (settings.suggest_vsync)
+    al_set_new_display_option(ALLEGRO_VSYNC, 1, ALLEGRO_SUGGEST);
+  al_set_new_display_flags(settings.display_flags);
+  state.display = al_create_display(settings.start_width, settings.start_height);
+  if (!state.display)
+    return fail(settings, "cannot open a %dx%d fullscreen display", settings.start_width,
+                settings.start_height);
+  if (settings.place_window)
+    al_set_window_position(state.display, 0, 0);
+  const float *clear = settings.first_clear;
+  al_clear_to_color(al_map_rgb_f(clear[0], clear[1], clear[2]));
+  state.font = al_create_builtin_font();
+  if (!state.font)
+    return fail(settings, "cannot create the built-in font");
+  state.overlay = al_create_bitmap(overlay_width, overlay_height);
+  if (!state.overlay)
+    return fail(settings, "cannot create the %dx%d status bitmap", overlay_width, overlay_height);
+  // A new bitmap's contents are undefined on some drivers; start from fully transparent.
+  al_set_target_bitmap(state.overlay);
+  al_clear_to_color(al_map_rgba_f(0.0, 0.0, 0.0, 0.0));
+  al_set_target_backbuffer(state.display);
+  state.image = al_load_bitmap(settings.image_path);
+  if (!state.image)
+    return fail(settings, "cannot load the picture \"%s\" from the current directory",
+                settings.image_path);
+  state.queue = al_create_event_queue();
+  if (!state.queue)
+    return fail(settings, "cannot create the event queue");
+  al_register_event_source(state.queue, al_get_keyboard_event_source());
+  al_register_event_source(state.queue, al_get_display_event_source(state.display));
+  return true;
+}
+
+// After a failed set-up: frees what was made, last made first, so the display goes last and
+// gives the desktop its video mode back.
+static void tear_down_partial(demo_state &state) {
+  if (state.queue)
+    al_destroy_event_queue(state.queue);
+  if (state.image)
+    al_destroy_bitmap(state.image);
+  if (state.overlay)
+    al_destroy_bitmap(state.overlay);
+  if (state.font)
+    al_destroy_font(state.font);
+  if (state.display)
+    al_destroy_display(state.display);
+}
+
+static void run_loop(const demo_settings &settings, demo_state &state) {
+  ALLEGRO_EVENT event;
+  // Escape is tested in the state captured by the previous pass.
+  while (!al_key_down(&state.keyboard, ALLEGRO_KEY_ESCAPE)) {
+    al_get_keyboard_state(&state.keyboard);
+    if (al_get_time() > state.last_step + settings.step_interval) {
+      state.last_step = al_get_time();
+      step_position(settings, state);
+      render_frame(state);
+    }
+    while (al_get_next_event(state.queue, &event)) {
+      if (event.type == ALLEGRO_EVENT_KEY_DOWN && event.keyboard.keycode == ALLEGRO_KEY_Q)
+        toggle_display_size(settings, state);
+    }
+    if (al_get_time() > state.next_refresh)
+      refresh_status_overlay(state);
+    else
+      state.pass_count++;
+  }
+}
+
+int run_demo(const demo_settings &settings) {
+  demo_state state{};
+  if (!set_up(settings, state)) {
+    tear_down_partial(state);
+    return 1;
+  }
+  run_loop(settings, state);
+  // The overlay, the font and the queue live on until the library's own shutdown at exit.
+  al_destroy_bitmap(state.image);
+  al_destroy_display(state.display);
+  return 0;
+}

@@ -1,0 +1,17 @@
+// The Q key's size switch between the start size and the alternate size.
+#include "demo_loop.h"
+
+void toggle_display_size(const demo_settings &settings, demo_state &state) {
+  // The flag follows the presses, not the display: a failed resize still counts as a switch.
+  state.alt_size = !state.alt_size;
+  // Components far above 1.0 on purpose: they saturate to pure green and pure yellow.
+  if (settings.flash_on_toggle)
+    al_clear_to_color(state.alt_size ? al_map_rgb_f(0.0, 128.0, 0.0)
+                                     : al_map_rgb_f(128.0, 128.0, 0.0));
+  if (state.alt_size)
+    al_resize_display(state.display, settings.alt_width, settings.alt_height);
+  else
+    al_resize_display(state.display, settings.start_width, settings.start_height);
+  if (settings.flash_on_toggle)
+    al_flip_display();
+}
