@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, where any is missing.
 # Usage: scripts/install_deps.sh [--tests]
 set -euo pipefail
-packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev)
+packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri)
 if [ "${1:-}" = "--tests" ]; then
   packages+=(googletest libgtest-dev xserver-xorg-core xserver-xorg-video-dummy
     libx11-dev libxtst-dev libxrandr-dev xvfb)

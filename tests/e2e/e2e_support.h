@@ -1,0 +1,70 @@
+// What the end-to-end tests share: running a program on a display, waiting with deadlines,
+// reading the screen, and a scratch folder with pictures the tests draw themselves.
+#ifndef E2E_SUPPORT_H
+#define E2E_SUPPORT_H
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+#include "screen_reading.h"
+
+// The plain colour of the test pictures: easy to tell from the grey, the black and the
+// yellow text.
+const rgb_colour picture_colour = {0, 0, 255};
+const int colour_tolerance = 40;
+
+struct program_row {
+  const char *name;
+  video_mode start, alt;
+  double step_interval;
+  const char *picture; // "bmp.jpg" or "bmp.png"
+};
+extern const program_row program_rows[5];
+void PrintTo(const program_row &row, std::ostream *out); // names the row in test output
+
+// One program started by a test, with what it wrote to stdout and stderr kept in files.
+struct running_program {
+  pid_t pid = -1;
+  std::string out_path, err_path;
+};
+
+// A scratch folder with a test picture in both formats, and the screen of $DISPLAY.
+struct e2e_test : ::testing::Test {
+  std::string folder;
+  x_screen screen{};
+  running_program program;
+  void SetUp() override;
+  void TearDown() override;
+};
+
+std::string make_scratch_folder();
+// Draws a width x height picture in picture_colour and saves it as `path`.
+bool save_test_picture(const std::string &path, int width, int height);
+void write_file(const std::string &path, const std::string &bytes);
+std::string read_file(const std::string &path);
+
+// Starts bin/NAME from `folder` with `args`; `display` overrides $DISPLAY when given.
+running_program start_program(const std::string &name, const std::string &folder,
+                              const std::vector<std::string> &args = {},
+                              const char *display = nullptr);
+// Waits for the program to end; returns its wait status, or -1 (after killing it) on timeout.
+int wait_for_exit(running_program &program, double seconds);
+bool still_running(const running_program &program);
+
+double seconds_now();
+// Polls `condition` until it holds or `seconds` have passed.
+bool wait_until(const std::function<bool()> &condition, double seconds, double poll = 0.02);
+
+bool mode_is(const x_screen &screen, video_mode mode);
+// The status line shows this display size (with any pass count).
+bool status_shows(const x_screen &screen, video_mode size);
+const glyph_table &glyphs();
+
+// The programs read Escape from the keyboard state they poll, not from their queue, so it is
+// held down as long as a person would, long enough for a loaded machine to poll it.
+void press_escape(const x_screen &screen);
+
+#endif

@@ -1,0 +1,105 @@
+// Each of the five programs as a user meets it on a display that can switch modes.
+#include <X11/keysym.h>
+#include <sys/wait.h>
+
+#include "e2e_support.h"
+
+namespace {
+struct program_e2e : e2e_test, ::testing::WithParamInterface<program_row> {};
+
+// The picture's left edge on row 0, with the moment it was seen.
+struct sighting {
+  double time;
+  int left;
+};
+
+sighting sight_picture(const x_screen &screen) {
+  double before = seconds_now();
+  screen_image image = screen_grab(screen);
+  double after = seconds_now();
+  return {(before + after) / 2, find_colour_run(image, 0, picture_colour, colour_tolerance).left};
+}
+
+// Pixels a second the picture's left edge moves, over a window with no turn in it.
+double measured_speed(const x_screen &screen) {
+  for (int attempt = 0; attempt < 3; attempt++) {
+    sighting first = sight_picture(screen);
+    wait_until([] { return false; }, 0.6);
+    sighting second = sight_picture(screen);
+    if (first.left > 0 && second.left > first.left)
+      return (second.left - first.left) / (second.time - first.time);
+  }
+  return 0.0;
+}
+
+void tap(const x_screen &screen, KeySym key) {
+  screen_tap_key(screen, key, 5);
+}
+} // namespace
+
+TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
+  const program_row &row = GetParam();
+  program = start_program(row.name, folder);
+
+  // Opens its start mode, and the status line reads that size.
+  EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 10)) << "start mode";
+  EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 10)) << "status";
+
+  // The picture's top edge is row 0, and it moves one pixel per step interval.
+  screen_image image = screen_grab(screen);
+  column_run top = find_colour_run(image, 0, picture_colour, colour_tolerance);
+  EXPECT_EQ(top.right - top.left + 1, 100) << "top row of the picture";
+  EXPECT_EQ(find_colour_run(image, 59, picture_colour, colour_tolerance).left, top.left);
+  EXPECT_EQ(find_colour_run(image, 60, picture_colour, colour_tolerance).left, -1);
+  double speed = measured_speed(screen), nominal = 1.0 / row.step_interval;
+  EXPECT_GT(speed, 0.75 * nominal) << "pixels a second";
+  EXPECT_LT(speed, 1.05 * nominal) << "pixels a second";
+
+  // Q switches to the alternate mode and back; the status line follows.
+  tap(screen, XK_q);
+  EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.alt); }, 5)) << "first Q";
+  EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.alt); }, 5)) << "status after Q";
+  tap(screen, XK_q);
+  EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 5)) << "second Q";
+  EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 5));
+
+  // Two presses in one burst pass through the alternate mode and end where they began. The
+  // library takes a release and a press in the same millisecond for auto-repeat, so they are
+  // a few milliseconds apart, as a person's fastest double tap would be.
+  tap(screen, XK_q);
+  wait_until([] { return false; }, 0.02);
+  tap(screen, XK_q);
+  EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.alt); }, 5, 0.002)) << "burst";
+  EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 5)) << "burst end";
+  EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 5));
+
+  // A window manager's close request is ignored: the status line keeps being redrawn.
+  std::string before = read_status_line(screen_grab(screen), glyphs());
+  EXPECT_GE(screen_request_close(screen), 1);
+  EXPECT_TRUE(
+      wait_until([&] { return read_status_line(screen_grab(screen), glyphs()) != before; }, 5));
+  EXPECT_TRUE(still_running(program)) << "ended on a close request";
+
+  // Escape ends it with status 0, having printed nothing, and the desktop's mode is back.
+  press_escape(screen);
+  int status = wait_for_exit(program, 10);
+  EXPECT_TRUE(WIFEXITED(status)) << "wait status " << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(read_file(folder + "/" + row.name + ".out"), "");
+  EXPECT_EQ(read_file(folder + "/" + row.name + ".err"), "");
+  EXPECT_TRUE(wait_until([&] { return mode_is(screen, {1024, 768}); }, 2)) << "desktop mode";
+}
+
+TEST_P(program_e2e, command_line_arguments_change_nothing) {
+  const program_row &row = GetParam();
+  program = start_program(row.name, folder, {"--help", "-w", "640", "bmp.png", "x y"});
+  EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 10));
+  EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 10));
+  press_escape(screen);
+  int status = wait_for_exit(program, 10);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+  EXPECT_EQ(read_file(folder + "/" + row.name + ".err"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(all, program_e2e, ::testing::ValuesIn(program_rows),
+                         [](const auto &info) { return std::string(info.param.name); });

@@ -1,0 +1,73 @@
+// screen_tool: a command-line view of an X screen for scripts and for people.
+#include <X11/keysym.h>
+#include <allegro5/allegro.h>
+#include <allegro5/allegro_image.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "screen_reading.h"
+
+static int usage() {
+  std::fprintf(stderr,
+               "usage: screen_tool mode | set-mode WIDTH HEIGHT | status | grab FILE.png |\n"
+               "                   key KEYSYM [HOLD_MS] | close\n");
+  return 2;
+}
+
+// Saves the grab through the image add-on, which picks the format by the file's extension.
+static bool save_grab(const screen_image &image, const char *path) {
+  if (!al_init() || !al_init_image_addon())
+    return false;
+  al_set_new_bitmap_flags(ALLEGRO_MEMORY_BITMAP);
+  ALLEGRO_BITMAP *bitmap = al_create_bitmap(image.width, image.height);
+  if (!bitmap)
+    return false;
+  al_set_target_bitmap(bitmap);
+  al_lock_bitmap(bitmap, ALLEGRO_PIXEL_FORMAT_ANY, ALLEGRO_LOCK_WRITEONLY);
+  for (int y = 0; y < image.height; y++)
+    for (int x = 0; x < image.width; x++) {
+      uint32_t p = image.pixels[static_cast<size_t>(y) * image.width + x];
+      al_put_pixel(x, y, al_map_rgb(p >> 16 & 0xff, p >> 8 & 0xff, p & 0xff));
+    }
+  al_unlock_bitmap(bitmap);
+  bool saved = al_save_bitmap(path, bitmap);
+  al_destroy_bitmap(bitmap);
+  return saved;
+}
+
+int main(int argc, char **argv) {
+  if (argc < 2)
+    return usage();
+  x_screen screen{};
+  if (!screen_open(screen, nullptr)) {
+    std::fprintf(stderr, "screen_tool: cannot reach the X display \"%s\"\n",
+                 std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+    return 1;
+  }
+  std::string command = argv[1];
+  int status = 0;
+  if (command == "mode") {
+    video_mode mode = screen_mode(screen);
+    std::printf("%dx%d\n", mode.width, mode.height);
+  } else if (command == "set-mode" && argc == 4) {
+    status = screen_set_mode(screen, std::atoi(argv[2]), std::atoi(argv[3])) ? 0 : 1;
+  } else if (command == "status") {
+    std::printf("%s\n", read_status_line(screen_grab(screen), builtin_glyphs()).c_str());
+  } else if (command == "grab" && argc == 3) {
+    status = save_grab(screen_grab(screen), argv[2]) ? 0 : 1;
+  } else if (command == "key" && argc >= 3) {
+    KeySym key = XStringToKeysym(argv[2]);
+    if (key == NoSymbol)
+      status = usage();
+    else
+      screen_tap_key(screen, key, argc > 3 ? std::atoi(argv[3]) : 30);
+  } else if (command == "close") {
+    std::printf("%d\n", screen_request_close(screen));
+  } else {
+    status = usage();
+  }
+  screen_close(screen);
+  return status;
+}

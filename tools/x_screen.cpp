@@ -1,0 +1,156 @@
+// Xlib, XTest and XRandR behind the few operations the tests, capture and benchmark need.
+#include "x_screen.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
+#include <chrono>
+#include <thread>
+
+bool screen_open(x_screen &screen, const char *name) {
+  screen.display = XOpenDisplay(name);
+  if (!screen.display)
+    return false;
+  screen.root = DefaultRootWindow(screen.display);
+  return true;
+}
+
+void screen_close(x_screen &screen) {
+  if (screen.display)
+    XCloseDisplay(screen.display);
+  screen.display = nullptr;
+}
+
+// Shift that brings a channel mask's top bit to bit 7.
+static int channel_shift(unsigned long mask) {
+  int top = 63;
+  while (top > 0 && !(mask & (1ul << top)))
+    top--;
+  return top - 7;
+}
+
+static uint32_t channel(unsigned long value, unsigned long mask, int shift) {
+  value &= mask;
+  return static_cast<uint32_t>(shift >= 0 ? value >> shift : value << -shift) & 0xff;
+}
+
+screen_image screen_grab(const x_screen &screen) {
+  XWindowAttributes attributes;
+  XGetWindowAttributes(screen.display, screen.root, &attributes);
+  screen_image image{attributes.width, attributes.height, {}};
+  XImage *x_image =
+      XGetImage(screen.display, screen.root, 0, 0, image.width, image.height, AllPlanes, ZPixmap);
+  if (!x_image)
+    return {0, 0, {}};
+  int r = channel_shift(x_image->red_mask), g = channel_shift(x_image->green_mask),
+      b = channel_shift(x_image->blue_mask);
+  image.pixels.resize(static_cast<size_t>(image.width) * image.height);
+  for (int y = 0; y < image.height; y++) {
+    for (int x = 0; x < image.width; x++) {
+      unsigned long p = XGetPixel(x_image, x, y);
+      image.pixels[static_cast<size_t>(y) * image.width + x] =
+          channel(p, x_image->red_mask, r) << 16 | channel(p, x_image->green_mask, g) << 8 |
+          channel(p, x_image->blue_mask, b);
+    }
+  }
+  XDestroyImage(x_image);
+  return image;
+}
+
+// The first CRTC that shows a mode, with the resources it belongs to; the caller frees both.
+static bool active_crtc(const x_screen &screen, XRRScreenResources *&resources, RRCrtc &crtc,
+                        XRRCrtcInfo *&info) {
+  resources = XRRGetScreenResourcesCurrent(screen.display, screen.root);
+  for (int i = 0; resources && i < resources->ncrtc; i++) {
+    info = XRRGetCrtcInfo(screen.display, resources, resources->crtcs[i]);
+    if (info && info->mode != None) {
+      crtc = resources->crtcs[i];
+      return true;
+    }
+    if (info)
+      XRRFreeCrtcInfo(info);
+  }
+  if (resources)
+    XRRFreeScreenResources(resources);
+  return false;
+}
+
+video_mode screen_mode(const x_screen &screen) {
+  XRRScreenResources *resources;
+  RRCrtc crtc;
+  XRRCrtcInfo *info;
+  if (!active_crtc(screen, resources, crtc, info))
+    return {0, 0};
+  video_mode mode{static_cast<int>(info->width), static_cast<int>(info->height)};
+  XRRFreeCrtcInfo(info);
+  XRRFreeScreenResources(resources);
+  return mode;
+}
+
+bool screen_set_mode(const x_screen &screen, int width, int height) {
+  XRRScreenResources *resources;
+  RRCrtc crtc;
+  XRRCrtcInfo *info;
+  if (!active_crtc(screen, resources, crtc, info))
+    return false;
+  RRMode wanted = None;
+  for (int i = 0; i < resources->nmode; i++)
+    if (static_cast<int>(resources->modes[i].width) == width &&
+        static_cast<int>(resources->modes[i].height) == height)
+      wanted = resources->modes[i].id;
+  bool done = wanted != None &&
+              XRRSetCrtcConfig(screen.display, resources, crtc, CurrentTime, info->x, info->y,
+                               wanted, info->rotation, info->outputs, info->noutput) == Success;
+  XRRFreeCrtcInfo(info);
+  XRRFreeScreenResources(resources);
+  XSync(screen.display, False);
+  return done;
+}
+
+void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms) {
+  KeyCode code = XKeysymToKeycode(screen.display, key);
+  XTestFakeKeyEvent(screen.display, code, True, CurrentTime);
+  XSync(screen.display, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(hold_ms));
+  XTestFakeKeyEvent(screen.display, code, False, CurrentTime);
+  XSync(screen.display, False);
+}
+
+static bool takes_delete_window(const x_screen &screen, Window window, Atom delete_window) {
+  Atom *protocols = nullptr;
+  int count = 0;
+  bool takes = false;
+  if (XGetWMProtocols(screen.display, window, &protocols, &count)) {
+    for (int i = 0; i < count; i++)
+      takes = takes || protocols[i] == delete_window;
+    XFree(protocols);
+  }
+  return takes;
+}
+
+int screen_request_close(const x_screen &screen) {
+  Atom protocols = XInternAtom(screen.display, "WM_PROTOCOLS", False);
+  Atom delete_window = XInternAtom(screen.display, "WM_DELETE_WINDOW", False);
+  Window root, parent, *children = nullptr;
+  unsigned int count = 0;
+  int asked = 0;
+  XQueryTree(screen.display, screen.root, &root, &parent, &children, &count);
+  for (unsigned int i = 0; i < count; i++) {
+    if (!takes_delete_window(screen, children[i], delete_window))
+      continue;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = children[i];
+    event.xclient.message_type = protocols;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(delete_window);
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(screen.display, children[i], False, NoEventMask, &event);
+    asked++;
+  }
+  if (children)
+    XFree(children);
+  XSync(screen.display, False);
+  return asked;
+}

@@ -1,0 +1,42 @@
+// A connection to an X server seen as a person sees it: the screen's pixels, its video mode,
+// the keyboard and a window manager's close button.
+#ifndef X_SCREEN_H
+#define X_SCREEN_H
+
+#include <X11/Xlib.h>
+#include <cstdint>
+#include <vector>
+
+struct x_screen {
+  Display *display;
+  Window root;
+};
+
+// The root window's pixels, 0xRRGGBB, row by row.
+struct screen_image {
+  int width, height;
+  std::vector<uint32_t> pixels;
+};
+
+struct video_mode {
+  int width, height;
+};
+
+// Opens the named display, or $DISPLAY when `name` is null; false if it cannot be reached.
+bool screen_open(x_screen &screen, const char *name);
+void screen_close(x_screen &screen);
+
+screen_image screen_grab(const x_screen &screen);
+
+// The mode of the first active output, and switching it back to a listed mode.
+video_mode screen_mode(const x_screen &screen);
+bool screen_set_mode(const x_screen &screen, int width, int height);
+
+// Presses and releases the key through XTest, holding it down for `hold_ms`.
+void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms);
+
+// Asks every top-level window that takes WM_DELETE_WINDOW to close, as a window manager's
+// close button does. Returns how many were asked.
+int screen_request_close(const x_screen &screen);
+
+#endif
