@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, where any is missing.
-# Usage: scripts/install_deps.sh [--tests]
+# Installs the Debian packages the build needs, where any is missing; --capture adds the
+# virtual display and the GIF encoder, --tests adds those and the test frameworks.
+# Usage: scripts/install_deps.sh [--capture | --tests]
 set -euo pipefail
-packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri)
-if [ "${1:-}" = "--tests" ]; then
-  packages+=(googletest libgtest-dev xserver-xorg-core xserver-xorg-video-dummy
-    libx11-dev libxtst-dev libxrandr-dev xvfb)
-fi
+packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri
+  libx11-dev libxtst-dev libxrandr-dev)
+capture=(xserver-xorg-core xserver-xorg-video-dummy imagemagick)
+case "${1:-}" in
+--capture) packages+=("${capture[@]}") ;;
+--tests) packages+=("${capture[@]}" googletest libgtest-dev xvfb) ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs one program from the build's output folder.
-# Usage: scripts/run.sh [bounce_fit|bounce_800|bounce_1024|bounce_vsync|bounce_flash]
+# Installs what is missing, builds, and runs one program from the build's output folder. With
+# no display to reach, records the program on a virtual display instead (scripts/capture.sh).
+# Usage: scripts/run.sh [PROGRAM] [SECONDS]   (SECONDS: the recording's length, default 6)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
 programs="bounce_fit bounce_800 bounce_1024 bounce_vsync bounce_flash"
 name=${1:-bounce_fit}
 if ! [[ " $programs " == *" $name "* ]]; then
@@ -11,6 +13,10 @@ if ! [[ " $programs " == *" $name "* ]]; then
 fi
 "$root/scripts/install_deps.sh"
 "$root/scripts/build.sh"
-# The program opens its picture from the current directory.
-cd "${BUILD_DIR:-$root/build}/bin"
-exec "./$name"
+if [ -n "${DISPLAY:-}" ] && "$build/tools/screen_tool" mode >/dev/null 2>&1; then
+  # The program opens its picture from the current directory.
+  cd "$build/bin"
+  exec "./$name"
+fi
+echo "run.sh: no display to reach; recording $name on a virtual display instead"
+exec "$root/scripts/capture.sh" "$name" "${2:-6}"

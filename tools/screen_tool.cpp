@@ -11,8 +11,8 @@
 
 static int usage() {
   std::fprintf(stderr,
-               "usage: screen_tool mode | set-mode WIDTH HEIGHT | status | grab FILE.png |\n"
-               "                   key KEYSYM [HOLD_MS] | close\n");
+               "usage: screen_tool mode | set-mode WIDTH HEIGHT | status | file-status FILE |\n"
+               "                   grab FILE.png | key KEYSYM [HOLD_MS] | close\n");
   return 2;
 }
 
@@ -37,16 +37,45 @@ static bool save_grab(const screen_image &image, const char *path) {
   return saved;
 }
 
+// Loads a saved grab (PNG, say) as if it were on the screen.
+static bool load_image(const char *path, screen_image &image) {
+  if (!al_init() || !al_init_image_addon())
+    return false;
+  al_set_new_bitmap_flags(ALLEGRO_MEMORY_BITMAP);
+  ALLEGRO_BITMAP *bitmap = al_load_bitmap(path);
+  if (!bitmap)
+    return false;
+  image.width = al_get_bitmap_width(bitmap);
+  image.height = al_get_bitmap_height(bitmap);
+  image.pixels.resize(static_cast<size_t>(image.width) * image.height);
+  for (int y = 0; y < image.height; y++)
+    for (int x = 0; x < image.width; x++) {
+      unsigned char r, g, b;
+      al_unmap_rgb(al_get_pixel(bitmap, x, y), &r, &g, &b);
+      image.pixels[static_cast<size_t>(y) * image.width + x] =
+          static_cast<uint32_t>(r) << 16 | g << 8 | b;
+    }
+  al_destroy_bitmap(bitmap);
+  return true;
+}
+
 int main(int argc, char **argv) {
   if (argc < 2)
     return usage();
+  std::string command = argv[1];
+  if (command == "file-status" && argc == 3) {
+    screen_image image{};
+    if (!load_image(argv[2], image))
+      return 1;
+    std::printf("%s\n", read_status_line(image, builtin_glyphs()).c_str());
+    return 0;
+  }
   x_screen screen{};
   if (!screen_open(screen, nullptr)) {
     std::fprintf(stderr, "screen_tool: cannot reach the X display \"%s\"\n",
                  std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
     return 1;
   }
-  std::string command = argv[1];
   int status = 0;
   if (command == "mode") {
     video_mode mode = screen_mode(screen);
@@ -55,6 +84,7 @@ int main(int argc, char **argv) {
     status = screen_set_mode(screen, std::atoi(argv[2]), std::atoi(argv[3])) ? 0 : 1;
   } else if (command == "status") {
     std::printf("%s\n", read_status_line(screen_grab(screen), builtin_glyphs()).c_str());
+
   } else if (command == "grab" && argc == 3) {
     status = save_grab(screen_grab(screen), argv[2]) ? 0 : 1;
   } else if (command == "key" && argc >= 3) {

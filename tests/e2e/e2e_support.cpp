@@ -88,9 +88,11 @@ std::string read_file(const std::string &path) {
 running_program start_program(const std::string &name, const std::string &folder,
                               const std::vector<std::string> &args, const char *display) {
   running_program program;
-  program.out_path = folder + "/" + name + ".out";
-  program.err_path = folder + "/" + name + ".err";
-  std::string path = std::string(PROGRAM_DIR) + "/" + name;
+  std::string base = name.substr(name.rfind('/') + 1);
+  program.out_path = folder + "/" + base + ".out";
+  program.err_path = folder + "/" + base + ".err";
+  std::string path =
+      name.find('/') == std::string::npos ? std::string(PROGRAM_DIR) + "/" + name : name;
   std::vector<char *> argv{const_cast<char *>(path.c_str())};
   for (const std::string &arg : args)
     argv.push_back(const_cast<char *>(arg.c_str()));

@@ -46,7 +46,8 @@ bool save_test_picture(const std::string &path, int width, int height);
 void write_file(const std::string &path, const std::string &bytes);
 std::string read_file(const std::string &path);
 
-// Starts bin/NAME from `folder` with `args`; `display` overrides $DISPLAY when given.
+// Starts the program NAME (or the one at a path) from `folder` with `args`; `display`
+// overrides $DISPLAY when given. Its output goes to NAME.out and NAME.err in `folder`.
 running_program start_program(const std::string &name, const std::string &folder,
                               const std::vector<std::string> &args = {},
                               const char *display = nullptr);

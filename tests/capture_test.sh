@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The capture command: a GIF with every frame, and a still whose status line reads the size.
+# Usage: capture_test.sh BUILD_DIR
+set -u
+build=$1
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+BUILD_DIR=$build SKIP_BUILD=1 CAPTURE_FPS=10 "$root/scripts/capture.sh" bounce_800 4 "$out" \
+  >"$out/log" 2>&1 || { cat "$out/log"; echo "FAIL: capture.sh ended with an error"; exit 1; }
+failed=0
+frames=$(identify -format '%n\n' "$out/bounce_800.gif" | head -1)
+[ "$frames" = 40 ] || { echo "FAIL: the GIF has $frames frames, not 40"; failed=1; }
+status=$("$build/tools/screen_tool" file-status "$out/bounce_800.png")
+[[ "$status" =~ ^FPS-\ *[0-9]+\ Szer-\ 800\ Wys-\ 600$ ]] ||
+  { echo "FAIL: the still's status line reads '$status'"; failed=1; }
+grep -q "wrote $out/bounce_800.gif and $out/bounce_800.png" "$out/log" ||
+  { echo "FAIL: capture.sh did not say where it wrote"; failed=1; }
+exit $failed

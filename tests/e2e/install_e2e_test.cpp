@@ -1,0 +1,20 @@
+// The installed tree: each program runs from the pictures' folder, as the README says.
+#include <sys/wait.h>
+
+#include "e2e_support.h"
+
+TEST_F(e2e_test, installed_programs_run_from_the_pictures_folder) {
+  std::string prefix = folder + "/prefix";
+  ASSERT_EQ(
+      std::system(("cmake --install '" BUILD_DIR "' --prefix '" + prefix + "' >/dev/null").c_str()),
+      0);
+  std::string pictures = prefix + "/share/bounce_demos";
+  for (const program_row &row : program_rows) {
+    program = start_program(prefix + "/bin/" + row.name, pictures);
+    EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 10)) << row.name;
+    press_escape(screen);
+    int status = wait_for_exit(program, 10);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << row.name << ": " << status;
+    EXPECT_EQ(read_file(pictures + "/" + row.name + ".err"), "") << row.name;
+  }
+}
