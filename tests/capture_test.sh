@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The capture command: a GIF with every frame, and a still whose status line reads the size.
+# The capture command: a GIF with every frame, a still whose status line reads the size, and
+# the run command's answer to a name that is not a program's.
 # Usage: capture_test.sh BUILD_DIR
 set -u
 build=$1
@@ -16,4 +17,8 @@ status=$("$build/tools/screen_tool" file-status "$out/bounce_800.png")
   { echo "FAIL: the still's status line reads '$status'"; failed=1; }
 grep -q "wrote $out/bounce_800.gif and $out/bounce_800.png" "$out/log" ||
   { echo "FAIL: capture.sh did not say where it wrote"; failed=1; }
+# A name that is not a program's gets the list of the five and a non-zero exit.
+said=$("$root/scripts/run.sh" bounce_nope 2>&1)
+[ $? -ne 0 ] && [[ "$said" == *"bounce_fit bounce_800 bounce_1024 bounce_vsync bounce_flash"* ]] ||
+  { echo "FAIL: run.sh bounce_nope said '$said'"; failed=1; }
 exit $failed

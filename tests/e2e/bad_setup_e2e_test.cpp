@@ -45,7 +45,7 @@ TEST_F(e2e_test, missing_empty_or_garbage_picture_fails_cleanly) {
     unlink(path.c_str());
     if (c.bytes)
       write_file(path, c.bytes);
-    running_program run = start_program(c.program, folder);
+    running_program run = start_demo(c.program, folder);
     expect_clean_failure(run, folder, c.program,
                          std::string("cannot load the picture \"") + c.file +
                              "\" from the current directory");
@@ -57,7 +57,7 @@ TEST_F(e2e_test, missing_empty_or_garbage_picture_fails_cleanly) {
 TEST_F(e2e_test, no_reachable_x_server_fails_cleanly) {
   std::string display = unused_display();
   for (const program_row &row : program_rows) {
-    running_program run = start_program(row.name, folder, {}, display.c_str());
+    running_program run = start_demo(row.name, folder, {}, display.c_str());
     char message[64];
     std::snprintf(message, sizeof message, "cannot open a %dx%d fullscreen display",
                   row.start.width, row.start.height);
@@ -84,7 +84,7 @@ TEST_F(e2e_test, x_server_without_the_start_mode_fails_cleanly) {
   ASSERT_GT(got, 0) << "Xvfb did not start";
   std::string display = ":" + std::string(number, std::strcspn(number, "\n"));
 
-  running_program run = start_program("bounce_800", folder, {}, display.c_str());
+  running_program run = start_demo("bounce_800", folder, {}, display.c_str());
   expect_clean_failure(run, folder, "bounce_800", "cannot open a 800x600 fullscreen display");
   x_screen xvfb_screen{};
   EXPECT_TRUE(screen_open(xvfb_screen, display.c_str()));

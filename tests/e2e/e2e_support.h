@@ -3,12 +3,11 @@
 #ifndef E2E_SUPPORT_H
 #define E2E_SUPPORT_H
 
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
+#include "process_control.h"
 #include "screen_reading.h"
 
 // The plain colour of the test pictures: easy to tell from the grey, the black and the
@@ -25,12 +24,6 @@ struct program_row {
 extern const program_row program_rows[5];
 void PrintTo(const program_row &row, std::ostream *out); // names the row in test output
 
-// One program started by a test, with what it wrote to stdout and stderr kept in files.
-struct running_program {
-  pid_t pid = -1;
-  std::string out_path, err_path;
-};
-
 // A scratch folder with a test picture in both formats, and the screen of $DISPLAY.
 struct e2e_test : ::testing::Test {
   std::string folder;
@@ -46,18 +39,10 @@ bool save_test_picture(const std::string &path, int width, int height);
 void write_file(const std::string &path, const std::string &bytes);
 std::string read_file(const std::string &path);
 
-// Starts the program NAME (or the one at a path) from `folder` with `args`; `display`
-// overrides $DISPLAY when given. Its output goes to NAME.out and NAME.err in `folder`.
-running_program start_program(const std::string &name, const std::string &folder,
-                              const std::vector<std::string> &args = {},
-                              const char *display = nullptr);
-// Waits for the program to end; returns its wait status, or -1 (after killing it) on timeout.
-int wait_for_exit(running_program &program, double seconds);
-bool still_running(const running_program &program);
-
-double seconds_now();
-// Polls `condition` until it holds or `seconds` have passed.
-bool wait_until(const std::function<bool()> &condition, double seconds, double poll = 0.02);
+// Starts the program NAME from the build (or the one at a path), as start_program does.
+running_program start_demo(const std::string &name, const std::string &folder,
+                           const std::vector<std::string> &args = {},
+                           const char *display = nullptr);
 
 bool mode_is(const x_screen &screen, video_mode mode);
 // The status line shows this display size (with any pass count).

@@ -10,7 +10,7 @@ TEST_F(e2e_test, installed_programs_run_from_the_pictures_folder) {
       0);
   std::string pictures = prefix + "/share/bounce_demos";
   for (const program_row &row : program_rows) {
-    program = start_program(prefix + "/bin/" + row.name, pictures);
+    program = start_demo(prefix + "/bin/" + row.name, pictures);
     EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 10)) << row.name;
     press_escape(screen);
     int status = wait_for_exit(program, 10);

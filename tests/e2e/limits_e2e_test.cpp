@@ -31,7 +31,7 @@ void end_with_escape(const x_screen &screen, running_program &program) {
 
 TEST_F(e2e_test, fitted_limit_turns_one_pixel_short_and_settles_when_too_wide) {
   ASSERT_TRUE(save_test_picture(folder + "/bmp.png", 700, 60));
-  program = start_program("bounce_fit", folder);
+  program = start_demo("bounce_fit", folder);
   ASSERT_TRUE(wait_until([&] { return status_shows(screen, {800, 600}); }, 10));
 
   // At 800 wide the limit is 100: the right edge turns at column 798, one short of the edge.
@@ -56,7 +56,7 @@ TEST_F(e2e_test, fitted_limit_turns_one_pixel_short_and_settles_when_too_wide) {
 }
 
 TEST_F(e2e_test, fixed_limit_takes_the_picture_off_a_narrower_display) {
-  program = start_program("bounce_800", folder);
+  program = start_demo("bounce_800", folder);
   ASSERT_TRUE(wait_until([&] { return status_shows(screen, {800, 600}); }, 10));
   screen_tap_key(screen, XK_q, 5);
   ASSERT_TRUE(wait_until([&] { return mode_is(screen, {640, 480}); }, 5));

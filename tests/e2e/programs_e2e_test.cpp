@@ -39,7 +39,7 @@ void tap(const x_screen &screen, KeySym key) {
 
 TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   const program_row &row = GetParam();
-  program = start_program(row.name, folder);
+  program = start_demo(row.name, folder);
 
   // Opens its start mode, and the status line reads that size.
   EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 10)) << "start mode";
@@ -92,7 +92,7 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
 
 TEST_P(program_e2e, command_line_arguments_change_nothing) {
   const program_row &row = GetParam();
-  program = start_program(row.name, folder, {"--help", "-w", "640", "bmp.png", "x y"});
+  program = start_demo(row.name, folder, {"--help", "-w", "640", "bmp.png", "x y"});
   EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 10));
   EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 10));
   press_escape(screen);
