@@ -35,10 +35,12 @@ static uint32_t channel(unsigned long value, unsigned long mask, int shift) {
   return static_cast<uint32_t>(shift >= 0 ? value >> shift : value << -shift) & 0xff;
 }
 
-screen_image screen_grab(const x_screen &screen) {
+screen_image screen_grab(const x_screen &screen, int width, int height) {
   XWindowAttributes attributes;
   XGetWindowAttributes(screen.display, screen.root, &attributes);
-  screen_image image{attributes.width, attributes.height, {}};
+  screen_image image{width > 0 && width < attributes.width ? width : attributes.width,
+                     height > 0 && height < attributes.height ? height : attributes.height,
+                     {}};
   XImage *x_image =
       XGetImage(screen.display, screen.root, 0, 0, image.width, image.height, AllPlanes, ZPixmap);
   if (!x_image)

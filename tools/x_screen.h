@@ -26,7 +26,8 @@ struct video_mode {
 bool screen_open(x_screen &screen, const char *name);
 void screen_close(x_screen &screen);
 
-screen_image screen_grab(const x_screen &screen);
+// The whole root window, or only its top-left `width` x `height` corner, which is quicker.
+screen_image screen_grab(const x_screen &screen, int width = 0, int height = 0);
 
 // The mode of the first active output, and switching it back to a listed mode.
 video_mode screen_mode(const x_screen &screen);

@@ -4,7 +4,8 @@
 void toggle_display_size(const demo_settings &settings, demo_state &state) {
   // The flag follows the presses, not the display: a failed resize still counts as a switch.
   state.alt_size = !state.alt_size;
-  // Components far above 1.0 on purpose: they saturate to pure green and pure yellow.
+  // Components far above 1.0 on purpose: the driver clamps them, so the flash is pure green
+  // on the way to the alternate size and pure yellow on the way back.
   if (settings.flash_on_toggle)
     al_clear_to_color(state.alt_size ? al_map_rgb_f(0.0, 128.0, 0.0)
                                      : al_map_rgb_f(128.0, 128.0, 0.0));

@@ -1,0 +1,250 @@
+// bench_runner: on an X display, compares each program with its reference loop (passes and
+// motion steps a second, time to first frame, peak memory), or soaks one program for minutes.
+// Usage: bench_runner bench [PAIRS]      bench_runner soak PROGRAM MINUTES
+#include <X11/keysym.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "process_control.h"
+#include "screen_reading.h"
+
+namespace {
+struct bench_row {
+  const char *program, *reference;
+  double step_interval;
+};
+const bench_row rows[] = {
+    {"bounce_fit", "reference_fit", 0.01},     {"bounce_800", "reference_800", 0.01},
+    {"bounce_1024", "reference_1024", 0.005},  {"bounce_vsync", "reference_vsync", 0.01},
+    {"bounce_flash", "reference_flash", 0.01},
+};
+const rgb_colour picture = {0, 0, 255};
+
+struct run_result {
+  bool ok;
+  double passes, steps, first_frame, peak_mib;
+};
+
+// A kernel counter of the process, in MiB ("VmHWM" is the peak resident size).
+double proc_mib(pid_t pid, const std::string &field) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.compare(0, field.size() + 1, field + ":") == 0)
+      return std::atof(line.c_str() + field.size() + 1) / 1024.0;
+  return 0.0;
+}
+
+int picture_left(const x_screen &screen) {
+  return find_colour_run(screen_grab(screen, 0, 1), 0, picture, 40).left;
+}
+
+// The pass count on the status line, or -1 while none can be read.
+int status_passes(const x_screen &screen, const glyph_table &glyphs, std::string &text) {
+  text = read_status_line(screen_grab(screen, 512, 32), glyphs);
+  int passes = -1;
+  return std::sscanf(text.c_str(), "FPS-%d", &passes) == 1 ? passes : -1;
+}
+
+bool end_with_escape(const x_screen &screen, running_program &program) {
+  screen_tap_key(screen, XK_Escape, 150);
+  int status = wait_for_exit(program, 10);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+run_result measure(const x_screen &screen, const glyph_table &glyphs, const std::string &path,
+                   const std::string &folder) {
+  run_result result{false, 0, 0, 0, 0};
+  wait_until([&] { return picture_left(screen) < 0; }, 2); // the last run's frame is gone
+  double start = seconds_now();
+  running_program program = start_program(path, folder);
+  if (!wait_until([&] { return picture_left(screen) >= 0; }, 15, 0.001)) {
+    kill_program(program);
+    return result;
+  }
+  result.first_frame = seconds_now() - start;
+
+  // Motion steps a second, from two sightings of the left edge a second apart.
+  sleep_seconds(0.2);
+  double t1 = seconds_now();
+  int x1 = picture_left(screen);
+  sleep_seconds(1.0);
+  double t2 = seconds_now();
+  int x2 = picture_left(screen);
+  result.steps = x2 > x1 ? (x2 - x1) / (t2 - t1) : 0.0;
+
+  // The third and fourth status readings count whole seconds: the first shows 0, the second
+  // the part of a second after set-up.
+  std::vector<int> readings;
+  std::string text, last;
+  wait_until(
+      [&] {
+        int passes = status_passes(screen, glyphs, text);
+        if (passes >= 0 && text != last) {
+          readings.push_back(passes);
+          last = text;
+        }
+        return readings.size() >= 4;
+      },
+      8, 0.05);
+  if (readings.size() >= 4)
+    result.passes = (readings[2] + readings[3]) / 2.0;
+  result.peak_mib = proc_mib(program.pid, "VmHWM");
+  result.ok = end_with_escape(screen, program) && readings.size() >= 4 && result.steps > 0;
+  return result;
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0.0 : (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2.0;
+}
+
+std::string spread(const std::vector<double> &v, const char *format) {
+  auto text = [format](double value) {
+    char number[32];
+    std::snprintf(number, sizeof number, format, value);
+    return std::string(number);
+  };
+  return text(median(v)) + " (" + text(*std::min_element(v.begin(), v.end())) + "–" +
+         text(*std::max_element(v.begin(), v.end())) + ")";
+}
+
+struct goal {
+  const char *text;
+  double limit;
+  bool at_most; // the ratio must stay at or below the limit, not at or above it
+  std::string worst_program;
+  double worst = 0.0;
+};
+
+void judge(goal &g, const char *program, double ratio) {
+  bool worse = g.worst_program.empty() || (g.at_most ? ratio > g.worst : ratio < g.worst);
+  if (worse) {
+    g.worst = ratio;
+    g.worst_program = program;
+  }
+}
+
+int bench(const x_screen &screen, const glyph_table &glyphs, const std::string &folder, int pairs) {
+  goal goals[] = {{"passes a second at least 0.97 of the reference loop's", 0.97, false, "", 0},
+                  {"motion steps a second at least 0.97 of 1 / step_interval", 0.97, false, "", 0},
+                  {"time to first frame within 10 % of the reference loop's", 1.10, true, "", 0},
+                  {"peak memory within 10 % of the reference loop's", 1.10, true, "", 0}};
+  std::printf("| program | passes/s | reference passes/s | ratio | steps/s | ratio to 1/interval "
+              "| first frame, ms | reference, ms | peak RSS, MiB | reference, MiB |\n"
+              "|---|---|---|---|---|---|---|---|---|---|\n");
+  bool all_ok = true;
+  for (const bench_row &row : rows) {
+    std::vector<double> passes[2], steps, first[2], peak[2], pass_ratio, first_ratio, peak_ratio;
+    for (int pair = 0; pair < pairs; pair++) {
+      std::string a_path = std::string(PROGRAM_DIR "/") + row.program;
+      std::string b_path = std::string(REFERENCE_DIR "/") + row.reference;
+      run_result a = measure(screen, glyphs, a_path, folder);
+      run_result b = measure(screen, glyphs, b_path, folder);
+      if (!a.ok || !b.ok) {
+        std::fprintf(stderr, "bench_runner: a run of %s or %s failed\n", row.program,
+                     row.reference);
+        all_ok = false;
+        continue;
+      }
+      passes[0].push_back(a.passes), passes[1].push_back(b.passes);
+      steps.push_back(a.steps * row.step_interval);
+      first[0].push_back(a.first_frame * 1000), first[1].push_back(b.first_frame * 1000);
+      peak[0].push_back(a.peak_mib), peak[1].push_back(b.peak_mib);
+      pass_ratio.push_back(a.passes / b.passes);
+      first_ratio.push_back(a.first_frame / b.first_frame);
+      peak_ratio.push_back(a.peak_mib / b.peak_mib);
+    }
+    if (steps.empty())
+      continue;
+    std::vector<double> step_rate;
+    for (double s : steps)
+      step_rate.push_back(s / row.step_interval);
+    std::printf("| %s | %s | %s | %.3f | %s | %.3f | %s | %s | %s | %s |\n", row.program,
+                spread(passes[0], "%.0f").c_str(), spread(passes[1], "%.0f").c_str(),
+                median(pass_ratio), spread(step_rate, "%.1f").c_str(), median(steps),
+                spread(first[0], "%.0f").c_str(), spread(first[1], "%.0f").c_str(),
+                spread(peak[0], "%.1f").c_str(), spread(peak[1], "%.1f").c_str());
+    std::fflush(stdout);
+    judge(goals[0], row.program, median(pass_ratio));
+    judge(goals[1], row.program, median(steps));
+    judge(goals[2], row.program, median(first_ratio));
+    judge(goals[3], row.program, median(peak_ratio));
+  }
+  std::printf("\n");
+  for (const goal &g : goals) {
+    bool met = g.at_most ? g.worst <= g.limit : g.worst >= g.limit;
+    std::printf("- %s: %s (least favourable: %s, %.3f)\n", g.text, met ? "met" : "MISSED",
+                g.worst_program.c_str(), g.worst);
+    all_ok = all_ok && met;
+  }
+  return all_ok ? 0 : 1;
+}
+
+// One program for `minutes` with a size switch every second; resident memory each minute must
+// stay within 1 MiB of the sample at the end of the first minute.
+int soak(const x_screen &screen, const glyph_table &glyphs, const std::string &folder,
+         const std::string &program_name, int minutes) {
+  running_program program = start_program(PROGRAM_DIR "/" + program_name, folder);
+  std::vector<double> samples;
+  bool moving = true;
+  double start = seconds_now();
+  for (int second = 1; second <= minutes * 60 && still_running(program); second++) {
+    wait_until([&] { return seconds_now() - start >= second; }, 2, 0.01);
+    screen_tap_key(screen, XK_q, 20);
+    if (second % 60 == 0) {
+      // Still moving: the left edge is seen at two places a few frames apart.
+      int x1 = picture_left(screen);
+      sleep_seconds(0.1);
+      int x2 = picture_left(screen);
+      std::string text;
+      moving = moving && x1 != x2 && status_passes(screen, glyphs, text) > 0;
+      samples.push_back(proc_mib(program.pid, "VmRSS"));
+      std::printf("minute %2d: resident %.2f MiB, status \"%s\"%s\n", second / 60, samples.back(),
+                  text.c_str(), x1 != x2 ? "" : ", picture NOT moving");
+      std::fflush(stdout);
+    }
+  }
+  bool ended = end_with_escape(screen, program);
+  double drift = 0.0;
+  for (double s : samples)
+    drift = std::max(drift, std::abs(s - samples.front()));
+  bool steady = samples.size() == static_cast<size_t>(minutes) && drift <= 1.0;
+  std::printf("%s: resident memory %s (largest drift from minute 1: %.2f MiB), %s, %s\n",
+              program_name.c_str(), steady ? "steady" : "NOT steady", drift,
+              moving ? "moving throughout" : "NOT moving throughout",
+              ended ? "ended on Escape with status 0" : "did NOT end cleanly on Escape");
+  return steady && moving && ended ? 0 : 1;
+}
+} // namespace
+
+int main(int argc, char **argv) {
+  std::string mode = argc > 1 ? argv[1] : "";
+  if (mode != "bench" && !(mode == "soak" && argc == 4)) {
+    std::fprintf(stderr, "usage: bench_runner bench [PAIRS] | soak PROGRAM MINUTES\n");
+    return 2;
+  }
+  // Both kinds of run use one plain picture, easy to find on the screen, in both formats.
+  x_screen screen{};
+  char folder[] = "/tmp/bounce_bench_XXXXXX";
+  if (!screen_open(screen, nullptr) || !mkdtemp(folder) ||
+      !save_plain_picture(std::string(folder) + "/bmp.jpg", 100, 60, picture.r, picture.g,
+                          picture.b) ||
+      !save_plain_picture(std::string(folder) + "/bmp.png", 100, 60, picture.r, picture.g,
+                          picture.b)) {
+    std::fprintf(stderr, "bench_runner: no X display, or no scratch folder for the pictures\n");
+    return 1;
+  }
+  glyph_table glyphs = builtin_glyphs();
+  int status = mode == "bench"
+                   ? bench(screen, glyphs, folder, argc > 2 ? std::max(1, std::atoi(argv[2])) : 3)
+                   : soak(screen, glyphs, folder, argv[2], std::max(1, std::atoi(argv[3])));
+  screen_close(screen);
+  std::system(("rm -rf " + std::string(folder)).c_str());
+  return status;
+}

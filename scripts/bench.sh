@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and benchmarks each program against its reference loop on
+# the virtual display; prints the table and writes it, with the date and machine, to
+# bench/RESULTS.md.   Usage: scripts/bench.sh [PAIRS]   (default 3)
+#                     scripts/bench.sh soak [PROGRAM] [MINUTES]   (default bounce_flash 10)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+"$root/scripts/install_deps.sh" --capture
+"$root/scripts/build.sh" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+state=$build/bench_display
+trap '"$root/scripts/virtual_display.sh" stop "$state"' EXIT
+DISPLAY=$("$root/scripts/virtual_display.sh" start "$state")
+export DISPLAY
+if [ "${1:-}" = soak ]; then
+  "$build/bench/bench_runner" soak "${2:-bounce_flash}" "${3:-10}"
+  exit
+fi
+table=$(mktemp)
+status=0
+"$build/bench/bench_runner" bench "${1:-3}" | tee "$table" || status=$?
+{
+  echo "# Benchmark results"
+  echo
+  echo "Made by \`scripts/bench.sh\` on $(date -u +%Y-%m-%d): $(nproc) cores of" \
+    "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(uname -sr)," \
+    "Xorg's dummy driver with Mesa's software renderer (no vertical sync)." \
+    "Each cell: median (min–max) over ${1:-3} alternating runs of the program and its reference loop."
+  echo
+  cat "$table"
+} >"$root/bench/RESULTS.md"
+rm -f "$table"
+exit $status
