@@ -186,8 +186,8 @@ int bench(const x_screen &screen, const glyph_table &glyphs, const std::string &
   return all_ok ? 0 : 1;
 }
 
-// One program for `minutes` with a size switch every second; resident memory each minute must
-// stay within 1 MiB of the sample at the end of the first minute.
+// One program for `minutes` with a size switch every second; resident memory, sampled once a
+// minute, must stay within 1 MiB of the first sample.
 int soak(const x_screen &screen, const glyph_table &glyphs, const std::string &folder,
          const std::string &program_name, int minutes) {
   running_program program = start_program(PROGRAM_DIR "/" + program_name, folder);
@@ -197,16 +197,21 @@ int soak(const x_screen &screen, const glyph_table &glyphs, const std::string &f
   for (int second = 1; second <= minutes * 60 && still_running(program); second++) {
     wait_until([&] { return seconds_now() - start >= second; }, 2, 0.01);
     screen_tap_key(screen, XK_q, 20);
-    if (second % 60 == 0) {
-      // Still moving: the left edge is seen at two places a few frames apart.
+    if ((second + 1) % 60 == 0) {
+      // Each minute, halfway between switches and always at the alternate size (after an
+      // odd number of them), so the samples compare like with like. Still moving: the left
+      // edge is seen at two places a few frames apart.
+      sleep_seconds(0.5);
       int x1 = picture_left(screen);
       sleep_seconds(0.1);
       int x2 = picture_left(screen);
       std::string text;
       moving = moving && x1 != x2 && status_passes(screen, glyphs, text) > 0;
+      video_mode mode = screen_mode(screen);
       samples.push_back(proc_mib(program.pid, "VmRSS"));
-      std::printf("minute %2d: resident %.2f MiB, status \"%s\"%s\n", second / 60, samples.back(),
-                  text.c_str(), x1 != x2 ? "" : ", picture NOT moving");
+      std::printf("minute %2d: resident %.2f MiB at %dx%d, status \"%s\"%s\n", (second + 1) / 60,
+                  samples.back(), mode.width, mode.height, text.c_str(),
+                  x1 != x2 ? "" : ", picture NOT moving");
       std::fflush(stdout);
     }
   }

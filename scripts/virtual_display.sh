@@ -69,6 +69,7 @@ for _ in $(seq 150); do
   kill -0 "$(cat "$dir/pid")" 2>/dev/null || break
   sleep 0.1
 done
-echo "virtual_display.sh: Xorg did not start; see $dir/xorg.log" >&2
+echo "virtual_display.sh: Xorg did not start; the end of $dir/xorg.log:" >&2
+tail -15 "$dir/xorg.log" >&2
 stop
 exit 1

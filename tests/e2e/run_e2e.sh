@@ -11,3 +11,9 @@ trap '"$display_script" stop "$state"' EXIT
 DISPLAY=$("$display_script" start "$state") || exit 1
 export DISPLAY
 "$binary" "$@"
+status=$?
+if [ $status -gt 128 ]; then
+  echo "run_e2e.sh: the tests died of signal $((status - 128)); the server's log:"
+  tail -20 "$state/xorg.log"
+fi
+exit $status
