@@ -47,13 +47,12 @@ int picture_left(const x_screen &screen) {
 // The pass count on the status line, or -1 while none can be read.
 int status_passes(const x_screen &screen, const glyph_table &glyphs, std::string &text) {
   text = read_status_line(screen_grab(screen, 512, 32), glyphs);
-  int passes = -1;
-  return std::sscanf(text.c_str(), "FPS-%d", &passes) == 1 ? passes : -1;
+  status_reading status = parse_status_line(text);
+  return status.read ? status.passes : -1;
 }
 
-bool end_with_escape(const x_screen &screen, running_program &program) {
-  screen_tap_key(screen, XK_Escape, 150);
-  int status = wait_for_exit(program, 10);
+bool ends_on_escape(const x_screen &screen, running_program &program) {
+  int status = end_with_escape(screen, program);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -95,7 +94,7 @@ run_result measure(const x_screen &screen, const glyph_table &glyphs, const std:
   if (readings.size() >= 4)
     result.passes = (readings[2] + readings[3]) / 2.0;
   result.peak_mib = proc_mib(program.pid, "VmHWM");
-  result.ok = end_with_escape(screen, program) && readings.size() >= 4 && result.steps > 0;
+  result.ok = ends_on_escape(screen, program) && readings.size() >= 4 && result.steps > 0;
   return result;
 }
 
@@ -215,7 +214,7 @@ int soak(const x_screen &screen, const glyph_table &glyphs, const std::string &f
       std::fflush(stdout);
     }
   }
-  bool ended = end_with_escape(screen, program);
+  bool ended = ends_on_escape(screen, program);
   double drift = 0.0;
   for (double s : samples)
     drift = std::max(drift, std::abs(s - samples.front()));

@@ -1,6 +1,7 @@
 // Programs started with fork and exec, deadlines on a steady clock, and plain test pictures.
 #include "process_control.h"
 
+#include <X11/keysym.h>
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_image.h>
 #include <chrono>
@@ -59,6 +60,11 @@ void kill_program(running_program &program) {
     waitpid(program.pid, nullptr, 0);
   }
   program.pid = -1;
+}
+
+int end_with_escape(const x_screen &screen, running_program &program) {
+  screen_tap_key(screen, XK_Escape, 150);
+  return wait_for_exit(program, 10);
 }
 
 double seconds_now() {

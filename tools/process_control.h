@@ -7,6 +7,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "x_screen.h"
+
 // One started program, with what it wrote to stdout and stderr kept in files.
 struct running_program {
   pid_t pid = -1;
@@ -23,6 +25,10 @@ int wait_for_exit(running_program &program, double seconds);
 bool still_running(const running_program &program);
 // Ends it at once, if it still runs.
 void kill_program(running_program &program);
+// Presses Escape, held as long as a person would (the programs poll the keyboard's state for
+// it, so a loaded machine must get to see it down), and waits up to 10 s for the program to
+// end; returns its wait status, as wait_for_exit does.
+int end_with_escape(const x_screen &screen, running_program &program);
 
 // Seconds on a steady clock.
 double seconds_now();

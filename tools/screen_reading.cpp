@@ -3,6 +3,7 @@
 
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
+#include <cstdio>
 #include <cstdlib>
 
 bool near_colour(uint32_t pixel, rgb_colour colour, int tolerance) {
@@ -74,4 +75,15 @@ std::string read_status_line(const screen_image &image, const glyph_table &glyph
   while (!text.empty() && text.back() == ' ')
     text.pop_back();
   return text;
+}
+
+status_reading parse_status_line(const std::string &text) {
+  status_reading r{false, 0, 0, 0};
+  if (std::sscanf(text.c_str(), "FPS-%d Szer-%d Wys-%d", &r.passes, &r.width, &r.height) != 3)
+    return r;
+  // Printed back the way the programs print it, it must be the same text, padding and all.
+  char again[64];
+  std::snprintf(again, sizeof again, "FPS-%7d Szer-%4d Wys-%4d", r.passes, r.width, r.height);
+  r.read = text == again;
+  return r;
 }

@@ -32,4 +32,12 @@ glyph_table builtin_glyphs();
 // every 16 pixels, across the 500-pixel-wide status area. Unknown glyphs read as '?'.
 std::string read_status_line(const screen_image &image, const glyph_table &glyphs);
 
+// The numbers of a status line in its exact form, "FPS-%7d Szer-%4d Wys-%4d"; `read` is false
+// for any other text.
+struct status_reading {
+  bool read;
+  int passes, width, height;
+};
+status_reading parse_status_line(const std::string &text);
+
 #endif

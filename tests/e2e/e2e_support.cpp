@@ -1,10 +1,8 @@
 // Processes, deadlines, pictures and screen checks for the end-to-end tests.
 #include "e2e_support.h"
 
-#include <X11/keysym.h>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #ifndef PROGRAM_DIR
@@ -73,17 +71,11 @@ bool mode_is(const x_screen &screen, video_mode mode) {
 }
 
 bool status_shows(const x_screen &screen, video_mode size) {
-  std::string text = read_status_line(screen_grab(screen), glyphs());
-  char pattern[64];
-  std::snprintf(pattern, sizeof pattern, "FPS- *[0-9]+ Szer-%4d Wys-%4d", size.width, size.height);
-  return std::regex_match(text, std::regex(pattern));
+  status_reading status = parse_status_line(read_status_line(screen_grab(screen), glyphs()));
+  return status.read && status.width == size.width && status.height == size.height;
 }
 
 const glyph_table &glyphs() {
   static const glyph_table table = builtin_glyphs();
   return table;
-}
-
-void press_escape(const x_screen &screen) {
-  screen_tap_key(screen, XK_Escape, 150);
 }

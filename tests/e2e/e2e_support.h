@@ -49,8 +49,4 @@ bool mode_is(const x_screen &screen, video_mode mode);
 bool status_shows(const x_screen &screen, video_mode size);
 const glyph_table &glyphs();
 
-// The programs read Escape from the keyboard state they poll, not from their queue, so it is
-// held down as long as a person would, long enough for a loaded machine to poll it.
-void press_escape(const x_screen &screen);
-
 #endif

@@ -12,8 +12,7 @@ TEST_F(e2e_test, installed_programs_run_from_the_pictures_folder) {
   for (const program_row &row : program_rows) {
     program = start_demo(prefix + "/bin/" + row.name, pictures);
     EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 10)) << row.name;
-    press_escape(screen);
-    int status = wait_for_exit(program, 10);
+    int status = end_with_escape(screen, program);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << row.name << ": " << status;
     EXPECT_EQ(read_file(pictures + "/" + row.name + ".err"), "") << row.name;
   }

@@ -22,9 +22,8 @@ bool watch_until(const x_screen &screen, int last_column,
       seconds, 0.0);
 }
 
-void end_with_escape(const x_screen &screen, running_program &program) {
-  press_escape(screen);
-  int status = wait_for_exit(program, 10);
+void expect_escape_ends(const x_screen &screen, running_program &program) {
+  int status = end_with_escape(screen, program);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
 }
 } // namespace
@@ -52,7 +51,7 @@ TEST_F(e2e_test, fitted_limit_turns_one_pixel_short_and_settles_when_too_wide) {
   screen_tap_key(screen, XK_q, 5);
   EXPECT_TRUE(watch_until(
       screen, 798, [](column_run r) { return r.right > 660; }, 5));
-  end_with_escape(screen, program);
+  expect_escape_ends(screen, program);
 }
 
 TEST_F(e2e_test, fixed_limit_takes_the_picture_off_a_narrower_display) {
@@ -75,5 +74,5 @@ TEST_F(e2e_test, fixed_limit_takes_the_picture_off_a_narrower_display) {
   screen_tap_key(screen, XK_q, 5);
   EXPECT_TRUE(watch_until(
       screen, 799, [](column_run r) { return r.left == 799; }, 5));
-  end_with_escape(screen, program);
+  expect_escape_ends(screen, program);
 }

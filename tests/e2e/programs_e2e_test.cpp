@@ -81,8 +81,7 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   EXPECT_TRUE(still_running(program)) << "ended on a close request";
 
   // Escape ends it with status 0, having printed nothing, and the desktop's mode is back.
-  press_escape(screen);
-  int status = wait_for_exit(program, 10);
+  int status = end_with_escape(screen, program);
   EXPECT_TRUE(WIFEXITED(status)) << "wait status " << status;
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(read_file(folder + "/" + row.name + ".out"), "");
@@ -95,8 +94,7 @@ TEST_P(program_e2e, command_line_arguments_change_nothing) {
   program = start_demo(row.name, folder, {"--help", "-w", "640", "bmp.png", "x y"});
   EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 10));
   EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 10));
-  press_escape(screen);
-  int status = wait_for_exit(program, 10);
+  int status = end_with_escape(screen, program);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
   EXPECT_EQ(read_file(folder + "/" + row.name + ".err"), "");
 }
