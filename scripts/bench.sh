@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and benchmarks each program against its reference loop on
 # the virtual display; prints the table and writes it, with the date and machine, to
 # bench/RESULTS.md.   Usage: scripts/bench.sh [PAIRS]   (default 3)
-#                     scripts/bench.sh soak [PROGRAM] [MINUTES]   (default bounce_flash 10)
+#                     scripts/bench.sh soak [PROGRAM] [MINUTES]   (default bounce_flash 10;
+#                     writes bench/SOAK.md)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -13,8 +14,19 @@ trap '"$root/scripts/virtual_display.sh" stop "$state"' EXIT
 DISPLAY=$("$root/scripts/virtual_display.sh" start "$state")
 export DISPLAY
 if [ "${1:-}" = soak ]; then
-  "$build/bench/bench_runner" soak "${2:-bounce_flash}" "${3:-10}"
-  exit
+  log=$(mktemp)
+  status=0
+  "$build/bench/bench_runner" soak "${2:-bounce_flash}" "${3:-10}" | tee "$log" || status=$?
+  {
+    echo "# Soak run"
+    echo
+    echo "Made by \`scripts/bench.sh soak ${2:-bounce_flash} ${3:-10}\` on $(date -u +%Y-%m-%d)," \
+      "on the same kind of machine as [RESULTS.md](RESULTS.md): a size switch every second."
+    echo
+    sed 's/^/    /' "$log"
+  } >"$root/bench/SOAK.md"
+  rm -f "$log"
+  exit $status
 fi
 table=$(mktemp)
 status=0

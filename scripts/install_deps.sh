@@ -5,7 +5,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri
   libx11-dev libxtst-dev libxrandr-dev)
-capture=(xserver-xorg-core xserver-xorg-video-dummy imagemagick)
+capture=(xserver-xorg-core xserver-xorg-video-dummy xfonts-base imagemagick)
 case "${1:-}" in
 --capture) packages+=("${capture[@]}") ;;
 --tests) packages+=("${capture[@]}" googletest libgtest-dev xvfb) ;;
