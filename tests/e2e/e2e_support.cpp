@@ -10,11 +10,11 @@
 #endif
 
 const program_row program_rows[5] = {
-    {"bounce_fit", {800, 600}, {640, 480}, 0.01, "bmp.png"},
-    {"bounce_800", {800, 600}, {640, 480}, 0.01, "bmp.jpg"},
-    {"bounce_1024", {1024, 768}, {800, 600}, 0.005, "bmp.jpg"},
-    {"bounce_vsync", {1024, 768}, {800, 600}, 0.01, "bmp.jpg"},
-    {"bounce_flash", {1024, 768}, {800, 600}, 0.01, "bmp.jpg"},
+    {"bounce_fit", {800, 600}, {640, 480}, 0.01},
+    {"bounce_800", {800, 600}, {640, 480}, 0.01},
+    {"bounce_1024", {1024, 768}, {800, 600}, 0.005},
+    {"bounce_vsync", {1024, 768}, {800, 600}, 0.01},
+    {"bounce_flash", {1024, 768}, {800, 600}, 0.01},
 };
 
 void PrintTo(const program_row &row, std::ostream *out) {

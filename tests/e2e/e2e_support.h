@@ -19,7 +19,6 @@ struct program_row {
   const char *name;
   video_mode start, alt;
   double step_interval;
-  const char *picture; // "bmp.jpg" or "bmp.png"
 };
 extern const program_row program_rows[5];
 void PrintTo(const program_row &row, std::ostream *out); // names the row in test output
