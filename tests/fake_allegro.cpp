@@ -212,12 +212,12 @@ void al_set_target_backbuffer(ALLEGRO_DISPLAY *display) {
 }
 
 void al_draw_bitmap(ALLEGRO_BITMAP *bitmap, float x, float y, int flags) {
-  record(format("al_draw_bitmap(%s,%s,%g,%g,%d)", world().target, bitmap->name.c_str(), x, y,
-                flags));
+  record(
+      format("al_draw_bitmap(%s,%s,%g,%g,%d)", world().target, bitmap->name.c_str(), x, y, flags));
 }
 
-void al_draw_scaled_bitmap(ALLEGRO_BITMAP *bitmap, float sx, float sy, float sw, float sh,
-                           float dx, float dy, float dw, float dh, int flags) {
+void al_draw_scaled_bitmap(ALLEGRO_BITMAP *bitmap, float sx, float sy, float sw, float sh, float dx,
+                           float dy, float dw, float dh, int flags) {
   record(format("al_draw_scaled_bitmap(%s,%s,%g,%g,%g,%g,%g,%g,%g,%g,%d)", world().target,
                 bitmap->name.c_str(), sx, sy, sw, sh, dx, dy, dw, dh, flags));
 }

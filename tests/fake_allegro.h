@@ -16,9 +16,9 @@ struct fake_allegro {
   double tick = 0.0;              // ...and how far the clock moves after each reading
   std::string failing_call;       // the one set-up call that fails, by name
   bool resize_fails = false;
-  int display_width = 0, display_height = 0; // the display's real size
-  int image_width = 320, image_height = 200; // the picture's, for al_load_bitmap
-  std::deque<ALLEGRO_EVENT> events;          // the queue that al_get_next_event drains
+  int display_width = 0, display_height = 0;           // the display's real size
+  int image_width = 320, image_height = 200;           // the picture's, for al_load_bitmap
+  std::deque<ALLEGRO_EVENT> events;                    // the queue that al_get_next_event drains
   unsigned int keys[(ALLEGRO_KEY_MAX + 31) / 32] = {}; // keys held down now
   int passes = 0;                                      // keyboard captures, one per pass
   int max_passes = 100000; // a loop still running then is stopped with Escape, and reported

@@ -19,12 +19,11 @@ TEST_F(core_test, frame_is_grey_picture_then_doubled_status_then_flip) {
   demo_state state = made_state();
   state.x = -7;
   render_frame(state);
-  EXPECT_EQ(fake().calls,
-            (std::vector<std::string>{
-                "al_clear_to_color(backbuffer,0.5,0.5,0.5,1)",
-                "al_draw_bitmap(backbuffer,image,-7,0,0)",
-                "al_draw_scaled_bitmap(backbuffer,overlay,0,0,250,12,2,2,500,24,0)",
-                "al_flip_display()"}));
+  EXPECT_EQ(fake().calls, (std::vector<std::string>{
+                              "al_clear_to_color(backbuffer,0.5,0.5,0.5,1)",
+                              "al_draw_bitmap(backbuffer,image,-7,0,0)",
+                              "al_draw_scaled_bitmap(backbuffer,overlay,0,0,250,12,2,2,500,24,0)",
+                              "al_flip_display()"}));
 }
 
 TEST_F(core_test, status_redraw_writes_yellow_text_into_the_overlay_and_returns_target) {

@@ -35,8 +35,8 @@ TEST_F(core_test, escape_ends_the_loop_one_pass_after_its_capture) {
   EXPECT_EQ(fake().passes, 3);
   EXPECT_EQ(fake_calls("al_flip_display").size(), 3u); // the capturing pass still steps
   std::vector<std::string> end(fake().calls.end() - 2, fake().calls.end());
-  EXPECT_EQ(end, (std::vector<std::string>{"al_destroy_bitmap(image)",
-                                           "al_destroy_display(display)"}));
+  EXPECT_EQ(end,
+            (std::vector<std::string>{"al_destroy_bitmap(image)", "al_destroy_display(display)"}));
 }
 
 TEST_F(core_test, escape_held_before_start_still_allows_one_pass) {

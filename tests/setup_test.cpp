@@ -7,9 +7,9 @@ std::vector<std::string> calls_before_loop() {
   return {calls.begin(), std::find(calls.begin(), calls.end(), "al_get_keyboard_state()")};
 }
 
-const std::vector<std::string> library_start = {
-    "al_install_system(version,atexit)", "al_init_image_addon()", "al_install_keyboard()",
-    "al_init_font_addon()"};
+const std::vector<std::string> library_start = {"al_install_system(version,atexit)",
+                                                "al_init_image_addon()", "al_install_keyboard()",
+                                                "al_init_font_addon()"};
 
 const std::vector<std::string> objects_after_first_clear = {
     "al_create_builtin_font()",
@@ -78,9 +78,7 @@ TEST_F(core_test, each_set_up_failure_prints_one_line_frees_what_was_made_and_re
       {"al_load_bitmap",
        "cannot load the picture \"bmp.jpg\" from the current directory",
        {overlay, font, display}},
-      {"al_create_event_queue",
-       "cannot create the event queue",
-       {image, overlay, font, display}},
+      {"al_create_event_queue", "cannot create the event queue", {image, overlay, font, display}},
   };
   for (const failure &c : cases) {
     fake_reset();
@@ -98,6 +96,6 @@ TEST_F(core_test, success_prints_nothing_and_leaves_overlay_font_and_queue_alive
   testing::internal::CaptureStderr();
   EXPECT_EQ(run_demo(row_800()), 0);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  EXPECT_EQ(fake_calls("al_destroy"), (std::vector<std::string>{"al_destroy_bitmap(image)",
-                                                                 "al_destroy_display(display)"}));
+  EXPECT_EQ(fake_calls("al_destroy"),
+            (std::vector<std::string>{"al_destroy_bitmap(image)", "al_destroy_display(display)"}));
 }

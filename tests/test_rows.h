@@ -9,8 +9,8 @@
 
 // A row like the 800x600 program's: fixed limit 800, no vsync, placed, grey, 10 ms steps.
 inline demo_settings row_800() {
-  return {"t", "bmp.jpg", 800, 600, 640, 480, ALLEGRO_FULLSCREEN, false, true, {0.5f, 0.5f, 0.5f},
-          0.01, false, 800, false};
+  return {"t",  "bmp.jpg",          800,  600,   640, 480,  ALLEGRO_FULLSCREEN, false,
+          true, {0.5f, 0.5f, 0.5f}, 0.01, false, 800, false};
 }
 
 // Every test starts from a fresh stand-in library.
