@@ -18,6 +18,6 @@ static const demo_settings settings = {
     false,                               // flash_on_toggle
 };
 
-int main(int, char **) {
+int main(int /*argc*/, char ** /*argv*/) {
   return run_demo(settings);
 }

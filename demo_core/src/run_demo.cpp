@@ -5,14 +5,15 @@
 
 #include "demo_loop.h"
 
-// One line on stderr naming the program and what failed; always false, for `return fail(...)`.
+// One line on stderr naming the program and what failed, written whole in one call; always
+// false, for `return fail(...)`.
 static bool fail(const demo_settings &settings, const char *format, ...) {
+  char what[160];
   va_list args;
   va_start(args, format);
-  std::fprintf(stderr, "%s: ", settings.name);
-  std::vfprintf(stderr, format, args);
-  std::fputc('\n', stderr);
+  std::vsnprintf(what, sizeof what, format, args);
   va_end(args);
+  std::fprintf(stderr, "%s: %s\n", settings.name, what);
   return false;
 }
 
