@@ -61,7 +61,8 @@ setsid Xorg -noreset -nolisten tcp -displayfd 3 -config "$dir/xorg.conf" -logfil
   3>"$dir/display.fd" </dev/null >"$dir/xorg.out" 2>&1 &
 echo $! >"$dir/pid"
 for _ in $(seq 150); do
-  if [ -s "$dir/display.fd" ]; then
+  # Complete once its newline is there: the server writes the number and the newline apart.
+  if [ -s "$dir/display.fd" ] && [ -z "$(tail -c 1 "$dir/display.fd")" ]; then
     echo ":$(tr -d '\n' <"$dir/display.fd")" >"$dir/display"
     cat "$dir/display"
     exit 0
