@@ -71,7 +71,11 @@ bool mode_is(const x_screen &screen, video_mode mode) {
 }
 
 bool status_shows(const x_screen &screen, video_mode size) {
-  status_reading status = parse_status_line(read_status_line(screen_grab(screen), glyphs()));
+  return status_reads(read_status_line(screen_grab(screen), glyphs()), size);
+}
+
+bool status_reads(const std::string &line, video_mode size) {
+  status_reading status = parse_status_line(line);
   return status.read && status.width == size.width && status.height == size.height;
 }
 

@@ -44,8 +44,10 @@ running_program start_demo(const std::string &name, const std::string &folder,
                            const char *display = nullptr);
 
 bool mode_is(const x_screen &screen, video_mode mode);
-// The status line shows this display size (with any pass count).
+// The status line, on the screen or as read off it, shows this display size (with any pass
+// count).
 bool status_shows(const x_screen &screen, video_mode size);
+bool status_reads(const std::string &line, video_mode size);
 const glyph_table &glyphs();
 
 #endif
