@@ -19,9 +19,15 @@ int main(int, char **) {
   al_clear_to_color(al_map_rgb_f(REF_FIRST_CLEAR, REF_FIRST_CLEAR, REF_FIRST_CLEAR));
   ALLEGRO_FONT *font = al_create_builtin_font();
   ALLEGRO_BITMAP *overlay = al_create_bitmap(250, 12);
+  if (!font || !overlay)
+    return 1;
+  // The programs start the status bitmap fully transparent, so the yardstick does too.
+  al_set_target_bitmap(overlay);
+  al_clear_to_color(al_map_rgba_f(0.0, 0.0, 0.0, 0.0));
+  al_set_target_backbuffer(display);
   ALLEGRO_BITMAP *image = al_load_bitmap(REF_IMAGE);
   ALLEGRO_EVENT_QUEUE *queue = al_create_event_queue();
-  if (!font || !overlay || !image || !queue)
+  if (!image || !queue)
     return 1;
   al_register_event_source(queue, al_get_keyboard_event_source());
   al_register_event_source(queue, al_get_display_event_source(display));

@@ -37,7 +37,10 @@ status=0
   echo "Made by \`scripts/bench.sh\` on $(date -u +%Y-%m-%d): $(nproc) cores of" \
     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(uname -sr)," \
     "Xorg's dummy driver with Mesa's software renderer (no vertical sync)." \
-    "Each cell: median (min–max) over ${1:-3} alternating runs of the program and its reference loop."
+    "Each cell: median (min–max) over ${1:-3} alternating pairs of runs of the program and its" \
+    "reference loop; passes a second over the three whole-second status readings of each run;" \
+    "time to first frame: the mean, over those runs and two short runs of each side a pair." \
+    "A ratio compares the two sides' samples taken together."
   echo
   cat "$table"
 } >"$root/bench/RESULTS.md"
