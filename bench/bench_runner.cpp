@@ -11,19 +11,15 @@
 #include <vector>
 
 #include "process_control.h"
+#include "program_rows.h"
 #include "screen_reading.h"
 
 namespace {
-struct bench_row {
-  const char *program, *reference;
-  double step_interval;
-};
-const bench_row rows[] = {
-    {"bounce_fit", "reference_fit", 0.01},     {"bounce_800", "reference_800", 0.01},
-    {"bounce_1024", "reference_1024", 0.005},  {"bounce_vsync", "reference_vsync", 0.01},
-    {"bounce_flash", "reference_flash", 0.01},
-};
-const rgb_colour picture = {0, 0, 255};
+// The reference loop built from a program's settings: reference_fit for bounce_fit.
+std::string reference_path(const program_row &row) {
+  std::string name = row.name;
+  return REFERENCE_DIR "/reference_" + name.substr(name.find('_') + 1);
+}
 
 // Whole-second status readings a run collects.
 const size_t readings_per_run = 3;
@@ -47,7 +43,7 @@ double proc_mib(pid_t pid, const std::string &field) {
 }
 
 int picture_left(const x_screen &screen) {
-  return find_colour_run(screen_grab(screen, 0, 1), 0, picture, 40).left;
+  return find_colour_run(screen_grab(screen, 0, 1), 0, picture_colour, colour_tolerance).left;
 }
 
 // The pass count on the status line, or -1 while none can be read.
@@ -61,12 +57,6 @@ bool ends_on_escape(const x_screen &screen, running_program &program) {
   int status = end_with_escape(screen, program);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
-
-// The picture's left edge at a moment.
-struct sighting {
-  double time;
-  int left;
-};
 
 // Starts the program once the last run's frame is gone; returns the seconds from its start to
 // its first frame on the screen, or -1 (having ended it) if none came.
@@ -110,7 +100,7 @@ run_result measure(const x_screen &screen, const glyph_table &glyphs, const std:
       [&] {
         screen_image top = screen_grab(screen, 0, 32);
         double now = seconds_now();
-        int left = find_colour_run(top, 0, picture, 40).left;
+        int left = find_colour_run(top, 0, picture_colour, colour_tolerance).left;
         if (first.time < 0 && now - start >= 0.3)
           first = {now, left};
         else if (first.time >= 0 && second.time < 0 && now - first.time >= 1.0)
@@ -181,16 +171,16 @@ int bench(const x_screen &screen, const glyph_table &glyphs, const std::string &
               "| first frame, ms | reference, ms | peak RSS, MiB | reference, MiB |\n"
               "|---|---|---|---|---|---|---|---|---|---|\n");
   bool all_ok = true;
-  for (const bench_row &row : rows) {
+  for (const program_row &row : program_rows) {
     std::vector<double> passes[2], steps, first[2], peak[2];
     for (int pair = 0; pair < pairs; pair++) {
-      std::string a_path = std::string(PROGRAM_DIR "/") + row.program;
-      std::string b_path = std::string(REFERENCE_DIR "/") + row.reference;
+      std::string a_path = std::string(PROGRAM_DIR "/") + row.name;
+      std::string b_path = reference_path(row);
       run_result a = measure(screen, glyphs, a_path, folder);
       run_result b = measure(screen, glyphs, b_path, folder);
       if (!a.ok || !b.ok) {
-        std::fprintf(stderr, "bench_runner: a run of %s or %s failed\n", row.program,
-                     row.reference);
+        std::fprintf(stderr, "bench_runner: a run of %s or %s failed\n", a_path.c_str(),
+                     b_path.c_str());
         all_ok = false;
         continue;
       }
@@ -215,17 +205,17 @@ int bench(const x_screen &screen, const glyph_table &glyphs, const std::string &
     // medians, but of the means of the first frame's times, which come in steps of a refresh.
     double pass_ratio = median(passes[0]) / median(passes[1]);
     double step_ratio = median(steps) * row.step_interval; // to 1 / step_interval
-    std::printf("| %s | %s | %s | %.3f | %s | %.3f | %s | %s | %s | %s |\n", row.program,
+    std::printf("| %s | %s | %s | %.3f | %s | %.3f | %s | %s | %s | %s |\n", row.name,
                 spread(passes[0], "%.0f").c_str(), spread(passes[1], "%.0f").c_str(), pass_ratio,
                 spread(steps, "%.1f").c_str(), step_ratio,
                 spread(first[0], "%.0f", mean(first[0])).c_str(),
                 spread(first[1], "%.0f", mean(first[1])).c_str(), spread(peak[0], "%.1f").c_str(),
                 spread(peak[1], "%.1f").c_str());
     std::fflush(stdout);
-    judge(goals[0], row.program, pass_ratio);
-    judge(goals[1], row.program, step_ratio);
-    judge(goals[2], row.program, mean(first[0]) / mean(first[1]));
-    judge(goals[3], row.program, median(peak[0]) / median(peak[1]));
+    judge(goals[0], row.name, pass_ratio);
+    judge(goals[1], row.name, step_ratio);
+    judge(goals[2], row.name, mean(first[0]) / mean(first[1]));
+    judge(goals[3], row.name, median(peak[0]) / median(peak[1]));
   }
   std::printf("\n");
   for (const goal &g : goals) {
@@ -301,10 +291,8 @@ int main(int argc, char **argv) {
   x_screen screen{};
   char folder[] = "/tmp/bounce_bench_XXXXXX";
   if (!screen_open(screen, nullptr) || !mkdtemp(folder) ||
-      !save_plain_picture(std::string(folder) + "/bmp.jpg", 100, 60, picture.r, picture.g,
-                          picture.b) ||
-      !save_plain_picture(std::string(folder) + "/bmp.png", 100, 60, picture.r, picture.g,
-                          picture.b)) {
+      !save_test_picture(std::string(folder) + "/bmp.jpg", 100, 60) ||
+      !save_test_picture(std::string(folder) + "/bmp.png", 100, 60)) {
     std::fprintf(stderr, "bench_runner: no X display, or no scratch folder for the pictures\n");
     return 1;
   }

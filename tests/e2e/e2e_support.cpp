@@ -9,14 +9,6 @@
 #error "PROGRAM_DIR names the folder the programs are built into"
 #endif
 
-const program_row program_rows[5] = {
-    {"bounce_fit", {800, 600}, {640, 480}, 0.01},
-    {"bounce_800", {800, 600}, {640, 480}, 0.01},
-    {"bounce_1024", {1024, 768}, {800, 600}, 0.005},
-    {"bounce_vsync", {1024, 768}, {800, 600}, 0.01},
-    {"bounce_flash", {1024, 768}, {800, 600}, 0.01},
-};
-
 void PrintTo(const program_row &row, std::ostream *out) {
   *out << row.name;
 }
@@ -41,11 +33,6 @@ void e2e_test::TearDown() {
 std::string make_scratch_folder() {
   char path[] = "/tmp/bounce_e2e_XXXXXX";
   return mkdtemp(path) ? path : "";
-}
-
-bool save_test_picture(const std::string &path, int width, int height) {
-  return save_plain_picture(path, width, height, picture_colour.r, picture_colour.g,
-                            picture_colour.b);
 }
 
 void write_file(const std::string &path, const std::string &bytes) {

@@ -8,19 +8,9 @@
 #include <vector>
 
 #include "process_control.h"
+#include "program_rows.h"
 #include "screen_reading.h"
 
-// The plain colour of the test pictures: easy to tell from the grey, the black and the
-// yellow text.
-const rgb_colour picture_colour = {0, 0, 255};
-const int colour_tolerance = 40;
-
-struct program_row {
-  const char *name;
-  video_mode start, alt;
-  double step_interval;
-};
-extern const program_row program_rows[5];
 void PrintTo(const program_row &row, std::ostream *out); // names the row in test output
 
 // A scratch folder with a test picture in both formats, and the screen of $DISPLAY.
@@ -33,8 +23,6 @@ struct e2e_test : ::testing::Test {
 };
 
 std::string make_scratch_folder();
-// Draws a width x height picture in picture_colour and saves it as `path`.
-bool save_test_picture(const std::string &path, int width, int height);
 void write_file(const std::string &path, const std::string &bytes);
 std::string read_file(const std::string &path);
 

@@ -7,12 +7,6 @@
 namespace {
 struct program_e2e : e2e_test, ::testing::WithParamInterface<program_row> {};
 
-// The picture's left edge on row 0, with the moment it was seen.
-struct sighting {
-  double time;
-  int left;
-};
-
 sighting sight_picture(const x_screen &screen) {
   double before = seconds_now();
   screen_image image = screen_grab(screen);
@@ -24,7 +18,7 @@ sighting sight_picture(const x_screen &screen) {
 double measured_speed(const x_screen &screen) {
   for (int attempt = 0; attempt < 3; attempt++) {
     sighting first = sight_picture(screen);
-    wait_until([] { return false; }, 0.6);
+    sleep_seconds(0.6);
     sighting second = sight_picture(screen);
     if (first.left > 0 && second.left > first.left)
       return (second.left - first.left) / (second.time - first.time);
@@ -86,7 +80,7 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   // library takes a release and a press in the same millisecond for auto-repeat, so they are
   // a few milliseconds apart, as a person's fastest double tap would be.
   tap(screen, XK_q);
-  wait_until([] { return false; }, 0.02);
+  sleep_seconds(0.02);
   tap(screen, XK_q);
   EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.alt); }, 5, 0.002)) << "burst";
   EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 5)) << "burst end";
