@@ -22,11 +22,12 @@ namespace {
 struct fake_world {
   fake_allegro script;
   ALLEGRO_DISPLAY display;
-  ALLEGRO_BITMAP overlay, image;
+  ALLEGRO_BITMAP overlay, decoded, image;
   ALLEGRO_FONT font;
   ALLEGRO_EVENT_QUEUE queue;
   ALLEGRO_EVENT_SOURCE keyboard_source, display_source;
   const char *target = "backbuffer";
+  int new_bitmap_flags = 0;
 };
 
 fake_world &world() {
@@ -45,6 +46,15 @@ std::string format(const char *fmt, ...) {
 
 void record(const std::string &call) {
   fake().calls.push_back(call);
+  if (fake().echo_calls)
+    std::fprintf(stderr, "%s\n", call.c_str());
+  const std::string &exiting = fake().exiting_call;
+  if (!exiting.empty() && call.compare(0, exiting.size() + 1, exiting + "(") == 0)
+    std::exit(1);
+}
+
+const char *kind_of_new_bitmaps() {
+  return world().new_bitmap_flags & ALLEGRO_MEMORY_BITMAP ? "memory" : "video";
 }
 
 bool succeeds(const char *call) {
@@ -192,9 +202,22 @@ ALLEGRO_BITMAP *al_create_bitmap(int w, int h) {
   return make(world().overlay, "al_create_bitmap", "overlay");
 }
 
+int al_get_new_bitmap_flags() {
+  return world().new_bitmap_flags;
+}
+
+void al_set_new_bitmap_flags(int flags) {
+  world().new_bitmap_flags = flags;
+}
+
 ALLEGRO_BITMAP *al_load_bitmap(const char *path) {
-  record(format("al_load_bitmap(%s)", path));
-  return make(world().image, "al_load_bitmap", "image");
+  record(format("al_load_bitmap(%s,%s)", path, kind_of_new_bitmaps()));
+  return make(world().decoded, "al_load_bitmap", "decoded");
+}
+
+ALLEGRO_BITMAP *al_clone_bitmap(ALLEGRO_BITMAP *bitmap) {
+  record(format("al_clone_bitmap(%s,%s)", bitmap->name.c_str(), kind_of_new_bitmaps()));
+  return make(world().image, "al_clone_bitmap", "image");
 }
 
 int al_get_bitmap_width(ALLEGRO_BITMAP *) {

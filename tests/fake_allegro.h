@@ -15,6 +15,9 @@ struct fake_allegro {
   double now = 5.0;               // what al_get_time reads...
   double tick = 0.0;              // ...and how far the clock moves after each reading
   std::string failing_call;       // the one set-up call that fails, by name
+  std::string exiting_call;       // the call inside which the process exits with status 1,
+                                  // as Xlib makes it when the display server refuses or goes
+  bool echo_calls = false;        // also write each call to stderr, for a test in a child process
   bool resize_fails = false;
   int display_width = 0, display_height = 0;           // the display's real size
   int image_width = 320, image_height = 200;           // the picture's, for al_load_bitmap

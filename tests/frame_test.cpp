@@ -9,7 +9,7 @@ demo_state made_state() {
   state.display = al_create_display(800, 600);
   state.font = al_create_builtin_font();
   state.overlay = al_create_bitmap(250, 12);
-  state.image = al_load_bitmap("bmp.jpg");
+  state.image = al_clone_bitmap(al_load_bitmap("bmp.jpg"));
   fake().calls.clear();
   return state;
 }

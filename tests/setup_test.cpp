@@ -17,7 +17,9 @@ const std::vector<std::string> objects_after_first_clear = {
     "al_set_target_bitmap(overlay)",
     "al_clear_to_color(overlay,0,0,0,0)", // a new bitmap's contents are undefined
     "al_set_target_backbuffer(display)",
-    "al_load_bitmap(bmp.jpg)",
+    "al_load_bitmap(bmp.jpg,memory)", // a failed decode leaves nothing on the display
+    "al_clone_bitmap(decoded,video)",
+    "al_destroy_bitmap(decoded)",
     "al_create_event_queue()",
     "al_register_event_source(queue,keyboard)",
     "al_register_event_source(queue,display)"};
@@ -66,7 +68,9 @@ TEST_F(core_test, each_set_up_failure_prints_one_line_frees_what_was_made_and_re
     std::vector<std::string> destroyed; // in this order
   };
   const std::string display = "al_destroy_display(display)", font = "al_destroy_font(font)",
-                    overlay = "al_destroy_bitmap(overlay)", image = "al_destroy_bitmap(image)";
+                    overlay = "al_destroy_bitmap(overlay)", image = "al_destroy_bitmap(image)",
+                    decoded = "al_destroy_bitmap(decoded)";
+  const char *no_picture = "cannot load the picture \"bmp.jpg\" from the current directory";
   const failure cases[] = {
       {"al_install_system", "cannot initialise the Allegro library", {}},
       {"al_init_image_addon", "cannot initialise the image add-on", {}},
@@ -75,10 +79,11 @@ TEST_F(core_test, each_set_up_failure_prints_one_line_frees_what_was_made_and_re
       {"al_create_display", "cannot open a 800x600 fullscreen display", {}},
       {"al_create_builtin_font", "cannot create the built-in font", {display}},
       {"al_create_bitmap", "cannot create the 250x12 status bitmap", {font, display}},
-      {"al_load_bitmap",
-       "cannot load the picture \"bmp.jpg\" from the current directory",
-       {overlay, font, display}},
-      {"al_create_event_queue", "cannot create the event queue", {image, overlay, font, display}},
+      {"al_load_bitmap", no_picture, {overlay, font, display}},
+      {"al_clone_bitmap", no_picture, {decoded, overlay, font, display}},
+      {"al_create_event_queue",
+       "cannot create the event queue",
+       {decoded, image, overlay, font, display}},
   };
   for (const failure &c : cases) {
     fake_reset();
@@ -97,5 +102,6 @@ TEST_F(core_test, success_prints_nothing_and_leaves_overlay_font_and_queue_alive
   EXPECT_EQ(run_demo(row_800()), 0);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(fake_calls("al_destroy"),
-            (std::vector<std::string>{"al_destroy_bitmap(image)", "al_destroy_display(display)"}));
+            (std::vector<std::string>{"al_destroy_bitmap(decoded)", "al_destroy_bitmap(image)",
+                                      "al_destroy_display(display)"}));
 }

@@ -32,6 +32,9 @@ running_program start_program(const std::string &path, const std::string &folder
     dup2(err, 2);
     if (display)
       setenv("DISPLAY", display, 1);
+    // As a terminal starts it, whatever this process was started with (CI may ignore hang-ups).
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP})
+      signal(signal_number, SIG_DFL);
     execv(path.c_str(), argv.data());
     _exit(127);
   }

@@ -110,6 +110,31 @@ bool screen_set_mode(const x_screen &screen, int width, int height) {
   return done;
 }
 
+video_mode screen_desktop(const x_screen &screen) {
+  // Asked of the server: Xlib's own idea of the screen size is only updated by events.
+  XWindowAttributes root{};
+  XGetWindowAttributes(screen.display, screen.root, &root);
+  return {root.width, root.height};
+}
+
+bool screen_set_desktop(const x_screen &screen, int width, int height) {
+  XRRScreenConfiguration *config = XRRGetScreenInfo(screen.display, screen.root);
+  if (!config)
+    return false;
+  int count = 0;
+  XRRScreenSize *sizes = XRRConfigSizes(config, &count);
+  Rotation rotation;
+  XRRConfigCurrentConfiguration(config, &rotation);
+  bool done = false;
+  for (int i = 0; i < count && !done; i++)
+    if (sizes[i].width == width && sizes[i].height == height)
+      done = XRRSetScreenConfig(screen.display, config, screen.root, i, rotation, CurrentTime) ==
+             Success;
+  XRRFreeScreenConfigInfo(config);
+  XSync(screen.display, False);
+  return done;
+}
+
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms) {
   KeyCode code = XKeysymToKeycode(screen.display, key);
   XTestFakeKeyEvent(screen.display, code, True, CurrentTime);

@@ -32,6 +32,10 @@ screen_image screen_grab(const x_screen &screen, int width = 0, int height = 0);
 // The mode of the first active output, and switching it back to a listed mode.
 video_mode screen_mode(const x_screen &screen);
 bool screen_set_mode(const x_screen &screen, int width, int height);
+// The desktop's size (the root window's), and changing it together with the mode, as
+// `xrandr -s WIDTHxHEIGHT` does: a desktop smaller than a program's start size.
+video_mode screen_desktop(const x_screen &screen);
+bool screen_set_desktop(const x_screen &screen, int width, int height);
 
 // Presses and releases the key through XTest, holding it down for `hold_ms`.
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms);

@@ -39,7 +39,10 @@ struct demo_state {
 };
 
 // Sets up, runs the main loop until Escape and shuts down. Returns 0 after Escape, or 1 when
-// set-up fails, after one line on stderr that says what failed.
+// set-up fails, after one line on stderr that says what failed. SIGINT, SIGTERM and SIGHUP
+// end the loop too: after the same shutdown the process ends as that signal ends it. Should
+// the display server refuse the start mode or go away, the process ends with status 1 and one
+// line, without returning.
 int run_demo(const demo_settings &settings);
 
 #endif

@@ -4,57 +4,89 @@
 #include <cstdio>
 
 #include "demo_loop.h"
+#include "run_endings.h"
 
-// One line on stderr naming the program and what failed, written whole in one call; always
-// false, for `return fail(...)`.
-static bool fail(const demo_settings &settings, const char *format, ...) {
+namespace {
+// One line on stderr naming the program and what went wrong.
+struct message {
+  char text[200];
+};
+
+message line(const demo_settings &settings, const char *format, ...) {
   char what[160];
   va_list args;
   va_start(args, format);
   std::vsnprintf(what, sizeof what, format, args);
   va_end(args);
-  std::fprintf(stderr, "%s: %s\n", settings.name, what);
+  message m;
+  std::snprintf(m.text, sizeof m.text, "%s: %s\n", settings.name, what);
+  return m;
+}
+
+// Writes the line whole, in one call; always false, for `return fail(...)`.
+bool fail(const message &m) {
+  std::fputs(m.text, stderr);
   return false;
 }
 
+// Decodes the picture into a memory bitmap and makes the display bitmap from it, so that a
+// decoder failing half-way leaves nothing behind on the display (a half-made display bitmap
+// stays locked and stops the display from ever being destroyed).
+ALLEGRO_BITMAP *load_picture(const demo_settings &settings) {
+  int flags = al_get_new_bitmap_flags();
+  al_set_new_bitmap_flags(ALLEGRO_MEMORY_BITMAP);
+  ALLEGRO_BITMAP *decoded = al_load_bitmap(settings.image_path);
+  al_set_new_bitmap_flags(flags);
+  if (!decoded)
+    return nullptr;
+  ALLEGRO_BITMAP *picture = al_clone_bitmap(decoded);
+  al_destroy_bitmap(decoded);
+  return picture;
+}
+
 // Creates every object of the run, stopping at the first that cannot be made.
-static bool set_up(const demo_settings &settings, demo_state &state) {
+bool set_up(const demo_settings &settings, demo_state &state) {
   if (!al_init())
-    return fail(settings, "cannot initialise the Allegro library");
+    return fail(line(settings, "cannot initialise the Allegro library"));
   if (!al_init_image_addon())
-    return fail(settings, "cannot initialise the image add-on");
+    return fail(line(settings, "cannot initialise the image add-on"));
   if (!al_install_keyboard())
-    return fail(settings, "cannot install the keyboard");
+    return fail(line(settings, "cannot install the keyboard"));
   if (!al_init_font_addon())
-    return fail(settings, "cannot initialise the font add-on");
+    return fail(line(settings, "cannot initialise the font add-on"));
   if (settings.suggest_vsync)
     al_set_new_display_option(ALLEGRO_VSYNC, 1, ALLEGRO_SUGGEST);
   al_set_new_display_flags(settings.display_flags);
+  // A server that refuses the mode makes Xlib end the process from inside this call.
+  message no_display = line(settings, "cannot open a %dx%d fullscreen display",
+                            settings.start_width, settings.start_height);
+  arm_exit_guard(no_display.text);
   state.display = al_create_display(settings.start_width, settings.start_height);
   if (!state.display)
-    return fail(settings, "cannot open a %dx%d fullscreen display", settings.start_width,
-                settings.start_height);
+    return fail(no_display);
+  arm_exit_guard(line(settings, "lost the connection to the display").text);
   if (settings.place_window)
     al_set_window_position(state.display, 0, 0);
   const float *clear = settings.first_clear;
   al_clear_to_color(al_map_rgb_f(clear[0], clear[1], clear[2]));
   state.font = al_create_builtin_font();
   if (!state.font)
-    return fail(settings, "cannot create the built-in font");
+    return fail(line(settings, "cannot create the built-in font"));
   state.overlay = al_create_bitmap(overlay_width, overlay_height);
   if (!state.overlay)
-    return fail(settings, "cannot create the %dx%d status bitmap", overlay_width, overlay_height);
+    return fail(
+        line(settings, "cannot create the %dx%d status bitmap", overlay_width, overlay_height));
   // A new bitmap's contents are undefined on some drivers; start from fully transparent.
   al_set_target_bitmap(state.overlay);
   al_clear_to_color(al_map_rgba_f(0.0, 0.0, 0.0, 0.0));
   al_set_target_backbuffer(state.display);
-  state.image = al_load_bitmap(settings.image_path);
+  state.image = load_picture(settings);
   if (!state.image)
-    return fail(settings, "cannot load the picture \"%s\" from the current directory",
-                settings.image_path);
+    return fail(line(settings, "cannot load the picture \"%s\" from the current directory",
+                     settings.image_path));
   state.queue = al_create_event_queue();
   if (!state.queue)
-    return fail(settings, "cannot create the event queue");
+    return fail(line(settings, "cannot create the event queue"));
   al_register_event_source(state.queue, al_get_keyboard_event_source());
   al_register_event_source(state.queue, al_get_display_event_source(state.display));
   return true;
@@ -62,7 +94,7 @@ static bool set_up(const demo_settings &settings, demo_state &state) {
 
 // After a failed set-up: frees what was made, last made first, so the display goes last and
 // gives the desktop its video mode back.
-static void tear_down_partial(demo_state &state) {
+void tear_down_partial(demo_state &state) {
   if (state.queue)
     al_destroy_event_queue(state.queue);
   if (state.image)
@@ -75,10 +107,10 @@ static void tear_down_partial(demo_state &state) {
     al_destroy_display(state.display);
 }
 
-static void run_loop(const demo_settings &settings, demo_state &state) {
+void run_loop(const demo_settings &settings, demo_state &state) {
   ALLEGRO_EVENT event;
   // Escape is tested in the state captured by the previous pass.
-  while (!al_key_down(&state.keyboard, ALLEGRO_KEY_ESCAPE)) {
+  while (!stop_signal && !al_key_down(&state.keyboard, ALLEGRO_KEY_ESCAPE)) {
     al_get_keyboard_state(&state.keyboard);
     if (al_get_time() > state.last_step + settings.step_interval) {
       state.last_step = al_get_time();
@@ -95,16 +127,26 @@ static void run_loop(const demo_settings &settings, demo_state &state) {
       state.pass_count++;
   }
 }
+} // namespace
 
 int run_demo(const demo_settings &settings) {
+  saved_signals saved;
+  catch_stop_signals(saved);
   demo_state state{};
-  if (!set_up(settings, state)) {
+  int status = 1;
+  if (set_up(settings, state)) {
+    run_loop(settings, state);
+    // The overlay, the font and the queue live on until the library's own shutdown at exit.
+    al_destroy_bitmap(state.image);
+    al_destroy_display(state.display);
+    status = 0;
+  } else {
     tear_down_partial(state);
-    return 1;
   }
-  run_loop(settings, state);
-  // The overlay, the font and the queue live on until the library's own shutdown at exit.
-  al_destroy_bitmap(state.image);
-  al_destroy_display(state.display);
-  return 0;
+  disarm_exit_guard();
+  release_stop_signals(saved);
+  // A signal ends the process as it would have at once, now that the desktop has its mode back.
+  if (stop_signal)
+    end_as_signalled(stop_signal);
+  return status;
 }

@@ -15,7 +15,10 @@ void PrintTo(const program_row &row, std::ostream *out) {
 
 void e2e_test::SetUp() {
   ASSERT_TRUE(screen_open(screen, nullptr)) << "no X display at $DISPLAY";
-  // Each test starts from the desktop's mode, whatever the one before left.
+  // Each test starts from the desktop's size and mode, whatever the one before left.
+  video_mode desktop = screen_desktop(screen);
+  if (desktop.width != 1024 || desktop.height != 768)
+    screen_set_desktop(screen, 1024, 768);
   if (!mode_is(screen, {1024, 768}))
     screen_set_mode(screen, 1024, 768);
   folder = make_scratch_folder();
@@ -44,6 +47,11 @@ std::string read_file(const std::string &path) {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+bool ends_with(const std::string &text, const std::string &tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 running_program start_demo(const std::string &name, const std::string &folder,

@@ -25,6 +25,7 @@ struct e2e_test : ::testing::Test {
 std::string make_scratch_folder();
 void write_file(const std::string &path, const std::string &bytes);
 std::string read_file(const std::string &path);
+bool ends_with(const std::string &text, const std::string &tail);
 
 // Starts the program NAME from the build (or the one at a path), as start_program does.
 running_program start_demo(const std::string &name, const std::string &folder,
