@@ -1,9 +1,7 @@
 // A process exit from inside the libraries, reported in one line instead of hanging or crashing.
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #include "run_endings.h"
 
@@ -23,11 +21,11 @@ const int exiting_threads = 4;
 extern "C" void on_exit_from_inside() {
   if (guard_line[0] == '\0')
     return;
-  if (line_taken.test_and_set()) {
-    // Another thread is writing the line and ending the process.
-    for (;;)
-      std::this_thread::sleep_for(std::chrono::seconds(1));
-  }
+  // Another thread is writing the line and ending the process: wait the microseconds that
+  // takes.
+  if (line_taken.test_and_set())
+    while (line_taken.test_and_set()) {
+    }
   std::fputs(guard_line, stderr);
   std::fflush(stderr);
   // Skips the library's own exit-time shutdown, which would hang on or crash against a
