@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, where any is missing; --capture adds the
-# virtual display and the GIF encoder, --tests adds those and the test frameworks.
-# Usage: scripts/install_deps.sh [--capture | --tests]
+# virtual display and the GIF encoder, --windows the MinGW-w64 cross compiler, --tests all of
+# those and the test frameworks.
+# Usage: scripts/install_deps.sh [--capture | --windows | --tests]
 set -euo pipefail
 packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri
   libx11-dev libxtst-dev libxrandr-dev)
 capture=(xserver-xorg-core xserver-xorg-video-dummy xfonts-base imagemagick)
+windows=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
 case "${1:-}" in
 --capture) packages+=("${capture[@]}") ;;
---tests) packages+=("${capture[@]}" googletest libgtest-dev xvfb) ;;
+--windows) packages+=("${windows[@]}") ;;
+--tests) packages+=("${capture[@]}" "${windows[@]}" googletest libgtest-dev xvfb) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do
