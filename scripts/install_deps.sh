@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, where any is missing; --capture adds the
-# virtual display and the GIF encoder, --windows the MinGW-w64 cross compiler, --tests all of
-# those and the test frameworks.
-# Usage: scripts/install_deps.sh [--capture | --windows | --tests]
+# virtual display and the GIF encoder, --windows the MinGW-w64 cross compiler, --package the
+# Debian packaging tools, --tests all of those, the test frameworks and the package checkers.
+# Usage: scripts/install_deps.sh [--capture | --windows | --package | --tests]
 set -euo pipefail
 packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri
-  libx11-dev libxtst-dev libxrandr-dev)
+  libx11-dev libxtst-dev libxrandr-dev scdoc)
 capture=(xserver-xorg-core xserver-xorg-video-dummy xfonts-base imagemagick)
 windows=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
+package=(dpkg-dev file)
+checkers=(lintian desktop-file-utils appstream devscripts)
 case "${1:-}" in
 --capture) packages+=("${capture[@]}") ;;
 --windows) packages+=("${windows[@]}") ;;
---tests) packages+=("${capture[@]}" "${windows[@]}" googletest libgtest-dev xvfb) ;;
+--package) packages+=("${package[@]}") ;;
+--tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${checkers[@]}" googletest
+  libgtest-dev xvfb) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

@@ -8,7 +8,7 @@ TEST_F(e2e_test, installed_programs_run_from_the_pictures_folder) {
   ASSERT_EQ(
       std::system(("cmake --install '" BUILD_DIR "' --prefix '" + prefix + "' >/dev/null").c_str()),
       0);
-  std::string pictures = prefix + "/share/bounce_demos";
+  std::string pictures = prefix + "/share/bounce-demos";
   for (const program_row &row : program_rows) {
     program = start_demo(prefix + "/bin/" + row.name, pictures);
     EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 10)) << row.name;

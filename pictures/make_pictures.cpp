@@ -1,8 +1,10 @@
-// Draws the programs' pictures, a sunset over the sea, and saves bmp.jpg and bmp.png.
+// Draws the programs' pictures, a sunset over the sea, as bmp.jpg and bmp.png, and the same
+// scene as the menu icon, bounce-demos.png, in each size asked for.
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_image.h>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 struct rgb {
@@ -44,20 +46,19 @@ static rgb scene(float u, float v) {
   return sea;
 }
 
-// Fills a memory bitmap with the scene; with `rounded` its corners fade out to transparent.
-static bool save_picture(const std::string &path, int w, int h, bool rounded) {
+// Fills a memory bitmap with the scene; corners of `radius` pixels fade out to transparent.
+static bool save_picture(const std::string &path, int w, int h, float radius) {
   al_set_new_bitmap_flags(ALLEGRO_MEMORY_BITMAP);
   ALLEGRO_BITMAP *bitmap = al_create_bitmap(w, h);
   if (!bitmap)
     return false;
   al_set_target_bitmap(bitmap);
   al_lock_bitmap(bitmap, ALLEGRO_PIXEL_FORMAT_ANY, ALLEGRO_LOCK_WRITEONLY);
-  const float radius = 24.0f;
   for (int y = 0; y < h; y++) {
     for (int x = 0; x < w; x++) {
       rgb c = scene((x + 0.5f) / w, (y + 0.5f) / h);
       float alpha = 1.0f;
-      if (rounded) {
+      if (radius > 0.0f) {
         float cx = std::fmax(std::fmax(radius - x, x + 1 - (w - radius)), 0.0f);
         float cy = std::fmax(std::fmax(radius - y, y + 1 - (h - radius)), 0.0f);
         alpha = clamp01(radius - std::sqrt(cx * cx + cy * cy) + 0.5f);
@@ -72,14 +73,23 @@ static bool save_picture(const std::string &path, int w, int h, bool rounded) {
   return saved;
 }
 
+// Usage: make_pictures FOLDER [ICON_FOLDER ICON_SIZE ...]: the pictures into FOLDER, and an
+// icon of each size into ICON_FOLDER/SIZExSIZE/.
 int main(int argc, char **argv) {
   std::string folder = argc > 1 ? std::string(argv[1]) + "/" : "";
   if (!al_init() || !al_init_image_addon()) {
     std::fprintf(stderr, "make_pictures: cannot initialise the Allegro library\n");
     return 1;
   }
-  if (!save_picture(folder + "bmp.jpg", 320, 200, false) ||
-      !save_picture(folder + "bmp.png", 256, 160, true)) {
+  bool saved = save_picture(folder + "bmp.jpg", 320, 200, 0.0f) &&
+               save_picture(folder + "bmp.png", 256, 160, 24.0f);
+  for (int i = 3; saved && i < argc; i++) {
+    int size = std::atoi(argv[i]);
+    std::string icons = std::string(argv[2]) + "/" + argv[i] + "x" + argv[i];
+    saved = size > 0 && al_make_directory(icons.c_str()) &&
+            save_picture(icons + "/bounce-demos.png", size, size, size / 6.0f);
+  }
+  if (!saved) {
     std::fprintf(stderr, "make_pictures: cannot write the pictures into \"%s\"\n",
                  folder.empty() ? "." : folder.c_str());
     return 1;

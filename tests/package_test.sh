@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# The Debian package as Debian and a desktop user meet it: built by scripts/build_deb.sh, clean
+# under lintian (errors and warnings fail), valid menu entries and metainfo; installed with
+# apt, hardened, each program started the way its menu entry starts it on a virtual display
+# (Path= and Exec=), its status line seen, ended with Escape and status 0; then removed,
+# leaving nothing behind. Needs root (or sudo).   Usage: package_test.sh BUILD_DIR
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+build=$1
+screen_tool=$build/tools/screen_tool
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo -n true 2>/dev/null || { echo "package_test.sh: needs root or sudo to install; skipped"; exit 77; }
+  sudo="sudo -n"
+fi
+failures=0
+checks=0
+check() { # description, then the command that must succeed
+  local what=$1
+  shift
+  checks=$((checks + 1))
+  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+}
+
+deb=$(BUILD_DIR=$build/deb "$root/scripts/build_deb.sh") || { echo "FAIL the package did not build"; exit 1; }
+deb=$(readlink -f "$deb")
+echo "built $deb"
+
+lintian_clean() {
+  local report status
+  report=$(lintian --fail-on error,warning "$deb" 2>&1)
+  status=$?
+  grep -v 'running with root privileges' <<<"$report"
+  [ "$status" -eq 0 ] && ! grep -qE '^[EW]:' <<<"$report"
+}
+check "lintian: no error, no warning" lintian_clean
+
+contents=$(mktemp -d)
+display_state=$(mktemp -d)
+cleanup() {
+  "$root/scripts/virtual_display.sh" stop "$display_state"
+  rm -rf "$contents" "$display_state"
+  dpkg-query -W bounce-demos >/dev/null 2>&1 && $sudo apt-get remove --purge -y -qq bounce-demos >/dev/null 2>&1
+}
+trap cleanup EXIT
+dpkg-deb -x "$deb" "$contents"
+entries=("$contents"/usr/share/applications/*.desktop)
+check "five menu entries" [ ${#entries[@]} -eq 5 ]
+for entry in "${entries[@]}"; do
+  check "desktop-file-validate $(basename "$entry")" desktop-file-validate "$entry"
+done
+check "appstreamcli validate" appstreamcli validate --no-net --pedantic "$contents"/usr/share/metainfo/*.metainfo.xml
+
+check "apt-get install ./$(basename "$deb")" \
+  bash -c "DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq '$deb' >/dev/null"
+installed=$(dpkg -L bounce-demos 2>/dev/null)
+# Control-flow protection cannot be had on Debian 12: its C library's start-up objects carry
+# no IBT/SHSTK property, so the linker drops it from every program (/usr/bin/ls included).
+for program in /usr/games/bounce_{fit,800,1024,vsync,flash}; do
+  check "hardening-check $program" hardening-check --quiet --nocfprotection "$program"
+done
+
+# Starts the program as its entry says, from the folder in Path=, and waits for its line.
+run_entry() {
+  local entry=$1 exec_line path program status line=""
+  exec_line=$(sed -n 's/^Exec=//p' "$entry")
+  path=$(sed -n 's/^Path=//p' "$entry")
+  (cd "$path" && exec $exec_line) >/dev/null 2>"$display_state/err" &
+  program=$!
+  for _ in $(seq 100); do
+    line=$("$screen_tool" status 2>/dev/null) && grep -q Szer <<<"$line" && break
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.1
+  done
+  "$screen_tool" key Escape 150
+  wait "$program"
+  status=$?
+  echo "     $exec_line in $path: \"$line\", status $status $(cat "$display_state/err")"
+  grep -q Szer <<<"$line" && [ "$status" -eq 0 ]
+}
+DISPLAY=$("$root/scripts/virtual_display.sh" start "$display_state") || exit 1
+export DISPLAY
+for entry in /usr/share/applications/org.example.bounce_demos.*.desktop; do
+  check "menu entry $(basename "$entry") starts its program with its picture" run_entry "$entry"
+done
+
+check "apt-get remove --purge" \
+  bash -c "DEBIAN_FRONTEND=noninteractive $sudo apt-get remove --purge -y -qq bounce-demos >/dev/null"
+nothing_left() {
+  local left=0 path
+  while read -r path; do
+    # Folders that other packages share (/usr/share/icons/...) may stay; what is ours may not.
+    if [ -e "$path" ] || [ -L "$path" ]; then
+      if [ ! -d "$path" ] || [[ "$path" == *bounce* ]]; then
+        echo "     left behind: $path"
+        left=1
+      fi
+    fi
+  done <<<"$installed"
+  [ -n "$installed" ] && [ $left -eq 0 ]
+}
+check "nothing of the package is left" nothing_left
+
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
