@@ -156,6 +156,34 @@ static bool takes_delete_window(const x_screen &screen, Window window, Atom dele
   return takes;
 }
 
+// Asks `window` and, below a window manager's frames, its descendants that take the request.
+static int request_close_below(const x_screen &screen, Window window, Atom protocols,
+                               Atom delete_window, int depth) {
+  if (takes_delete_window(screen, window, delete_window)) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = protocols;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(delete_window);
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(screen.display, window, False, NoEventMask, &event);
+    return 1;
+  }
+  if (depth == 0)
+    return 0;
+  Window root, parent, *children = nullptr;
+  unsigned int count = 0;
+  int asked = 0;
+  if (XQueryTree(screen.display, window, &root, &parent, &children, &count)) {
+    for (unsigned int i = 0; i < count; i++)
+      asked += request_close_below(screen, children[i], protocols, delete_window, depth - 1);
+  }
+  if (children)
+    XFree(children);
+  return asked;
+}
+
 int screen_request_close(const x_screen &screen) {
   Atom protocols = XInternAtom(screen.display, "WM_PROTOCOLS", False);
   Atom delete_window = XInternAtom(screen.display, "WM_DELETE_WINDOW", False);
@@ -163,19 +191,9 @@ int screen_request_close(const x_screen &screen) {
   unsigned int count = 0;
   int asked = 0;
   XQueryTree(screen.display, screen.root, &root, &parent, &children, &count);
-  for (unsigned int i = 0; i < count; i++) {
-    if (!takes_delete_window(screen, children[i], delete_window))
-      continue;
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = children[i];
-    event.xclient.message_type = protocols;
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(delete_window);
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(screen.display, children[i], False, NoEventMask, &event);
-    asked++;
-  }
+  // Client windows sit at most two levels below a window manager's frame.
+  for (unsigned int i = 0; i < count; i++)
+    asked += request_close_below(screen, children[i], protocols, delete_window, 2);
   if (children)
     XFree(children);
   XSync(screen.display, False);

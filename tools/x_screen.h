@@ -40,8 +40,8 @@ bool screen_set_desktop(const x_screen &screen, int width, int height);
 // Presses and releases the key through XTest, holding it down for `hold_ms`.
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms);
 
-// Asks every top-level window that takes WM_DELETE_WINDOW to close, as a window manager's
-// close button does. Returns how many were asked.
+// Asks every client window that takes WM_DELETE_WINDOW to close, as a window manager's close
+// button does (below its frame, where a window manager has one). Returns how many were asked.
 int screen_request_close(const x_screen &screen);
 
 #endif

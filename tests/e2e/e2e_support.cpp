@@ -74,6 +74,22 @@ bool status_reads(const std::string &line, video_mode size) {
   return status.read && status.width == size.width && status.height == size.height;
 }
 
+bool grey_covers(const x_screen &screen, video_mode mode) {
+  const rgb_colour grey = {128, 128, 128};
+  screen_image image = screen_grab(screen, mode.width, mode.height);
+  if (image.width != mode.width || image.height != mode.height)
+    return false;
+  auto grey_at = [&](int x, int y) {
+    return near_colour(image.pixels[static_cast<size_t>(y) * image.width + x], grey, 8);
+  };
+  // The picture, at most 60 rows high in the tests, and the status line stay above row 64.
+  for (int y = 64; y < mode.height; y += 32)
+    for (int x = 0; x < mode.width; x += 32)
+      if (!grey_at(x, y) || !grey_at(mode.width - 1, y) || !grey_at(x, mode.height - 1))
+        return false;
+  return true;
+}
+
 const glyph_table &glyphs() {
   static const glyph_table table = builtin_glyphs();
   return table;

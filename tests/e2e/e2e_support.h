@@ -37,6 +37,10 @@ bool mode_is(const x_screen &screen, video_mode mode);
 // count).
 bool status_shows(const x_screen &screen, video_mode size);
 bool status_reads(const std::string &line, video_mode size);
+// The program's grey covers the whole mode below the picture's rows: no desktop, no other
+// window and no stale picture shows anywhere (sampled every 32 pixels, and the last row and
+// column).
+bool grey_covers(const x_screen &screen, video_mode mode);
 const glyph_table &glyphs();
 
 #endif

@@ -54,9 +54,10 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
     EXPECT_EQ(first, expected);
   }
 
-  // Opens its start mode, and the status line reads that size.
+  // Opens its start mode, covers all of it, and the status line reads that size.
   EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 10)) << "start mode";
   EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 10)) << "status";
+  EXPECT_TRUE(wait_until([&] { return grey_covers(screen, row.start); }, 5)) << "coverage";
 
   // The picture's top edge is row 0, and it moves one pixel per step interval.
   screen_image image = screen_grab(screen);
@@ -68,13 +69,17 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   EXPECT_GT(speed, 0.75 * nominal) << "pixels a second";
   EXPECT_LT(speed, 1.05 * nominal) << "pixels a second";
 
-  // Q switches to the alternate mode and back; the status line follows.
+  // Q switches to the alternate mode and back, covering the whole screen each time; the status
+  // line follows.
   tap(screen, XK_q);
   EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.alt); }, 5)) << "first Q";
   EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.alt); }, 5)) << "status after Q";
+  EXPECT_TRUE(wait_until([&] { return grey_covers(screen, row.alt); }, 5)) << "coverage after Q";
   tap(screen, XK_q);
   EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 5)) << "second Q";
   EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 5));
+  EXPECT_TRUE(wait_until([&] { return grey_covers(screen, row.start); }, 5))
+      << "coverage after the second Q";
 
   // Two presses in one burst pass through the alternate mode and end where they began. The
   // library takes a release and a press in the same millisecond for auto-repeat, so they are

@@ -1,15 +1,42 @@
 #!/usr/bin/env bash
-# Runs the end-to-end tests on a virtual display of their own, stopped however they end.
-# Usage: run_e2e.sh E2E_TEST_BINARY STATE_DIR [gtest arguments]
+# Runs the end-to-end tests on a virtual display of their own, stopped however they end; with
+# WM set, under that window manager (openbox, or mutter for mutter's X11 session), started with
+# a session bus of its own.
+# Usage: [WM=openbox] run_e2e.sh E2E_TEST_BINARY STATE_DIR [gtest arguments]
 set -u
 binary=$1
 state=$2
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 display_script="$here/../../scripts/virtual_display.sh"
-trap '"$display_script" stop "$state"' EXIT
+wm=${WM:-}
+wm_pid=""
+bus_pid=""
+finish() {
+  [ -z "$wm_pid" ] || kill "$wm_pid" 2>/dev/null
+  [ -z "$bus_pid" ] || kill "$bus_pid" 2>/dev/null
+  "$display_script" stop "$state"
+}
+trap finish EXIT
 DISPLAY=$("$display_script" start "$state") || exit 1
 export DISPLAY
+if [ -n "$wm" ]; then
+  case $wm in
+  openbox) command=(openbox) ;;
+  mutter) command=(mutter --x11 --replace) ;;
+  *) echo "run_e2e.sh: no window manager \"$wm\"" >&2; exit 2 ;;
+  esac
+  eval "$(dbus-launch --sh-syntax)"
+  bus_pid=$DBUS_SESSION_BUS_PID
+  "${command[@]}" >"$state/$wm.log" 2>&1 &
+  wm_pid=$!
+  # Managing once it has taken the screen's window-manager selection.
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    kill -0 "$wm_pid" 2>/dev/null || { echo "run_e2e.sh: $wm did not start:"; tail "$state/$wm.log"; exit 1; }
+    sleep 0.1
+  done
+fi
 "$binary" "$@"
 status=$?
 if [ $status -gt 128 ]; then
