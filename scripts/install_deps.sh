@@ -15,7 +15,7 @@ case "${1:-}" in
 --windows) packages+=("${windows[@]}") ;;
 --package) packages+=("${package[@]}") ;;
 --tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${checkers[@]}" googletest
-  libgtest-dev xvfb openbox dbus-x11 x11-utils) ;;
+  libgtest-dev xvfb openbox mutter xwayland dbus-x11 x11-utils) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

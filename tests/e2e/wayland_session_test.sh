@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The programs in mutter's Wayland session, through Xwayland, as most Linux desktops now run
+# them. Records what happens today, a fault of the library with Xwayland that the programs
+# cannot mend through Allegro (README, "Desktops"; docs/xwayland_fullscreen.md): each program
+# starts as a plain window, becomes fullscreen at the first Q, and the 1024x768 programs stay
+# at 800x600 from then on. A change fails here, so that the README is brought up to date.
+# Usage: wayland_session_test.sh PROGRAM_DIR SCREEN_TOOL
+set -uo pipefail
+programs=$1
+screen_tool=$2
+scratch=$(mktemp -d)
+export XDG_RUNTIME_DIR=$scratch/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset DISPLAY WAYLAND_DISPLAY
+eval "$(dbus-launch --sh-syntax)"
+mutter --wayland --headless --virtual-monitor 1024x768 >"$scratch/mutter.log" 2>&1 &
+mutter_pid=$!
+trap 'kill $mutter_pid $DBUS_SESSION_BUS_PID 2>/dev/null; wait $mutter_pid 2>/dev/null; rm -rf "$scratch"' EXIT
+for _ in $(seq 100); do
+  DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$scratch/mutter.log")
+  [ -n "$DISPLAY" ] && break
+  sleep 0.1
+done
+[ -n "$DISPLAY" ] || { echo "mutter did not start:"; cat "$scratch/mutter.log"; exit 1; }
+XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
+export DISPLAY XAUTHORITY
+passed=0
+failed=0
+check() { # description, expected, actual
+  if [ "$2" = "$3" ]; then
+    passed=$((passed + 1))
+  else
+    echo "FAIL $1: expected \"$2\", saw \"$3\""
+    failed=$((failed + 1))
+  fi
+}
+window_id() {
+  xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name {print $1; exit}'
+}
+# Keys go to the focused window: press one only once the program has the focus.
+press() { # program, key, hold in ms
+  for _ in $(seq 50); do
+    xprop -id "$(window_id "$1")" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FOCUSED && break
+    sleep 0.1
+  done
+  "$screen_tool" key "$2" "$3"
+}
+# The program's window as "WIDTHxHEIGHT fullscreen|window".
+window_state() {
+  local id size state
+  id=$(window_id "$1")
+  [ -n "$id" ] || { echo "none"; return; }
+  size=$(xwininfo -id "$id" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}')
+  state=window
+  xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN && state=fullscreen
+  echo "$size $state"
+}
+# Waits up to 5 s for the window to reach `expected`, then reports what it has.
+settled_state() {
+  local now
+  for _ in $(seq 50); do
+    now=$(window_state "$1")
+    [ "$now" = "$2" ] && break
+    sleep 0.1
+  done
+  echo "$now"
+}
+# name, start size, alternate size, size after the second Q (the fault: 800x600 stays).
+rows=("bounce_fit 800x600 640x480 800x600" "bounce_800 800x600 640x480 800x600"
+  "bounce_1024 1024x768 800x600 800x600" "bounce_vsync 1024x768 800x600 800x600"
+  "bounce_flash 1024x768 800x600 800x600")
+for row in "${rows[@]}"; do
+  read -r name start alt back <<<"$row"
+  (cd "$programs" && exec "./$name") 2>"$scratch/$name.err" &
+  pid=$!
+  check "$name at start (a plain window)" "$start window" "$(settled_state "$name" "$start window")"
+  press "$name" q 5
+  check "$name after Q" "$alt fullscreen" "$(settled_state "$name" "$alt fullscreen")"
+  press "$name" q 5
+  check "$name after the second Q" "$back fullscreen" "$(settled_state "$name" "$back fullscreen")"
+  # A resize that fails keeps the program inside al_resize_display for about 2 s of retries.
+  [ "$back" = "$start" ] || sleep 3
+  press "$name" Escape 150
+  status=none
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid"; status=$?; break; }
+    sleep 0.1
+  done
+  [ "$status" != none ] || kill -9 "$pid"
+  check "$name ends on Escape" 0 "$status"
+done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
