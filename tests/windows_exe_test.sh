@@ -7,10 +7,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$1
 BUILD_DIR=$build "$here/../scripts/build_windows.sh" -DDEMO_WARNINGS_AS_ERRORS=ON || exit 1
 objdump=x86_64-w64-mingw32-objdump
-failures=0
+# A program passes when none of its checks fails.
 fail() {
-  echo "FAIL $1: $2"
-  failures=$((failures + 1))
+  echo "FAIL $name: $1"
+  ok=false
 }
 passed=0
 failed=0
@@ -21,37 +21,33 @@ expected_imports=(
   "allegro_image-5.2.dll al_init_image_addon"
 )
 for name in bounce_fit bounce_800 bounce_1024 bounce_vsync bounce_flash; do
-  before=$failures
+  ok=true
   exe=$build/bin/$name.exe
-  if [ ! -f "$exe" ]; then
-    fail "$name" "no $exe"
-    failed=$((failed + 1))
-    continue
-  fi
+  [ -f "$exe" ] || fail "no $exe"
   headers=$($objdump -p "$exe")
   grep -qE '^Subsystem[[:space:]]+00000002[[:space:]]+\(Windows GUI\)' <<<"$headers" ||
-    fail "$name" "not the Windows GUI subsystem: $(grep '^Subsystem' <<<"$headers")"
+    fail "not the Windows GUI subsystem: $(grep '^Subsystem' <<<"$headers")"
   # The entry point is the C runtime's start-up code, which calls the program's main.
   entry=$(awk '/^AddressOfEntryPoint/ {print $2}' <<<"$headers")
   image_base=$(awk '/^ImageBase/ {print $2}' <<<"$headers")
   symbols=$(x86_64-w64-mingw32-nm "$exe")
   start=$(printf '%016x' $((16#$image_base + 16#$entry)))
   grep -qE "^$start T (WinMainCRTStartup|mainCRTStartup)\$" <<<"$symbols" ||
-    fail "$name" "entry point $start is not the C runtime's start-up"
-  grep -qE ' T main$' <<<"$symbols" || fail "$name" "no main"
+    fail "entry point $start is not the C runtime's start-up"
+  grep -qE ' T main$' <<<"$symbols" || fail "no main"
   for row in "${expected_imports[@]}"; do
     read -r dll calls <<<"$row"
     # The calls listed under this DLL in the import table, up to the next DLL.
     imported=$(awk -v dll="$dll" '/DLL Name:/ {on = ($3 == dll)} on' <<<"$headers")
-    [ -n "$imported" ] || { fail "$name" "does not import $dll"; continue; }
+    [ -n "$imported" ] || { fail "does not import $dll"; continue; }
     for call in $calls; do
-      grep -qE "[[:space:]]$call\$" <<<"$imported" || fail "$name" "does not import $call from $dll"
+      grep -qE "[[:space:]]$call\$" <<<"$imported" || fail "does not import $call from $dll"
     done
   done
   # No other DLL but Windows' own and Allegro's: the compiler's runtime is linked in.
   others=$(grep 'DLL Name:' <<<"$headers" | awk '{print $3}' | grep -viE '^(allegro(_font|_image)?-5\.2|kernel32|msvcrt|api-ms-win-.*|user32)\.dll$')
-  [ -z "$others" ] || fail "$name" "imports other DLLs: $others"
-  if [ "$failures" -eq "$before" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+  [ -z "$others" ] || fail "imports other DLLs: $others"
+  if $ok; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 done
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
