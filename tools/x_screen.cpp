@@ -156,10 +156,27 @@ static bool takes_delete_window(const x_screen &screen, Window window, Atom dele
   return takes;
 }
 
-// Asks `window` and, below a window manager's frames, its descendants that take the request.
-static int request_close_below(const x_screen &screen, Window window, Atom protocols,
+static bool owned_by(const x_screen &screen, Window window, long pid) {
+  Atom net_wm_pid = XInternAtom(screen.display, "_NET_WM_PID", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char *value = nullptr;
+  bool owned = false;
+  if (XGetWindowProperty(screen.display, window, net_wm_pid, 0, 1, False, XA_CARDINAL, &type,
+                         &format, &count, &after, &value) == Success &&
+      value) {
+    owned = format == 32 && count == 1 && *reinterpret_cast<long *>(value) == pid;
+    XFree(value);
+  }
+  return owned;
+}
+
+// Asks `window` and, below a window manager's frames, its descendants that belong to `pid` and
+// take the request.
+static int request_close_below(const x_screen &screen, Window window, long pid, Atom protocols,
                                Atom delete_window, int depth) {
-  if (takes_delete_window(screen, window, delete_window)) {
+  if (owned_by(screen, window, pid) && takes_delete_window(screen, window, delete_window)) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -177,25 +194,18 @@ static int request_close_below(const x_screen &screen, Window window, Atom proto
   int asked = 0;
   if (XQueryTree(screen.display, window, &root, &parent, &children, &count)) {
     for (unsigned int i = 0; i < count; i++)
-      asked += request_close_below(screen, children[i], protocols, delete_window, depth - 1);
+      asked += request_close_below(screen, children[i], pid, protocols, delete_window, depth - 1);
   }
   if (children)
     XFree(children);
   return asked;
 }
 
-int screen_request_close(const x_screen &screen) {
+int screen_request_close(const x_screen &screen, long pid) {
   Atom protocols = XInternAtom(screen.display, "WM_PROTOCOLS", False);
   Atom delete_window = XInternAtom(screen.display, "WM_DELETE_WINDOW", False);
-  Window root, parent, *children = nullptr;
-  unsigned int count = 0;
-  int asked = 0;
-  XQueryTree(screen.display, screen.root, &root, &parent, &children, &count);
   // Client windows sit at most two levels below a window manager's frame.
-  for (unsigned int i = 0; i < count; i++)
-    asked += request_close_below(screen, children[i], protocols, delete_window, 2);
-  if (children)
-    XFree(children);
+  int asked = request_close_below(screen, screen.root, pid, protocols, delete_window, 3);
   XSync(screen.display, False);
   return asked;
 }

@@ -40,8 +40,10 @@ bool screen_set_desktop(const x_screen &screen, int width, int height);
 // Presses and releases the key through XTest, holding it down for `hold_ms`.
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms);
 
-// Asks every client window that takes WM_DELETE_WINDOW to close, as a window manager's close
-// button does (below its frame, where a window manager has one). Returns how many were asked.
-int screen_request_close(const x_screen &screen);
+// Asks the windows of process `pid` that take WM_DELETE_WINDOW to close, as a window manager's
+// close button does (below its frame, where a window manager has one). Only that process's
+// windows: a compositing window manager's own windows take the request too, and once mutter's
+// have been asked it soon stops painting for good. Returns how many were asked.
+int screen_request_close(const x_screen &screen, long pid);
 
 #endif
