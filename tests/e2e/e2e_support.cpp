@@ -21,6 +21,15 @@ void e2e_test::SetUp() {
     screen_set_desktop(screen, 1024, 768);
   if (!mode_is(screen, {1024, 768}))
     screen_set_mode(screen, 1024, 768);
+  // A compositing window manager fades the last program's window out after it ends; until it
+  // is gone its status line would pass for the next program's.
+  ASSERT_TRUE(wait_until(
+      [&] {
+        std::string line = read_status_line(screen_grab(screen, 512, 32), glyphs());
+        return line.find("Szer") == std::string::npos;
+      },
+      5))
+      << "the last program's window is still on screen";
   folder = make_scratch_folder();
   ASSERT_TRUE(save_test_picture(folder + "/bmp.jpg", 100, 60));
   ASSERT_TRUE(save_test_picture(folder + "/bmp.png", 100, 60));

@@ -2,6 +2,8 @@
 #include <X11/keysym.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
+
 #include "e2e_support.h"
 
 namespace {
@@ -37,14 +39,16 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   program = start_demo(row.name, folder);
 
   // The first status line counts no passes yet. Another comes only once the program's clock,
-  // which starts after `started`, passes one second: a line read before then is the first.
+  // which starts after `started`, passes one second: a line read before then is the first. A
+  // compositing window manager zooms a new window in, and its scaled frames misread: only a
+  // whole line counts.
   std::string first;
   double read_by = 0.0;
   EXPECT_TRUE(wait_until(
       [&] {
         first = read_status_line(screen_grab(screen, 512, 32), glyphs());
         read_by = seconds_now();
-        return first.find("Szer") != std::string::npos;
+        return parse_status_line(first).read;
       },
       10, 0.005));
   char expected[64];
@@ -83,18 +87,23 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
 
   // Two presses in one burst pass through the alternate mode and end where they began. The
   // library takes a release and a press in the same millisecond for auto-repeat, so they are
-  // a few milliseconds apart, as a person's fastest double tap would be.
-  tap(screen, XK_q);
-  sleep_seconds(0.02);
-  tap(screen, XK_q);
-  EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.alt); }, 5, 0.002)) << "burst";
-  EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 5)) << "burst end";
-  EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 5));
+  // a few milliseconds apart, as a person's fastest double tap would be. Not under mutter: now
+  // and then it stops painting for good after two mode changes this close together
+  // (docs/mutter-x11), which the mutter_quick_switches test records instead.
+  const char *window_manager = std::getenv("E2E_WINDOW_MANAGER");
+  if (!window_manager || std::string(window_manager) != "mutter") {
+    tap(screen, XK_q);
+    sleep_seconds(0.02);
+    tap(screen, XK_q);
+    EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.alt); }, 5, 0.002)) << "burst";
+    EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 5)) << "burst end";
+    EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 5));
+  }
 
   // A window manager's close request is ignored: the loop goes on and redraws the status line.
   // (A program that ended would leave its last frame, or a black screen, behind.)
   std::string before = read_status_line(screen_grab(screen), glyphs());
-  EXPECT_GE(screen_request_close(screen), 1);
+  EXPECT_EQ(screen_request_close(screen, program.pid), 1);
   EXPECT_TRUE(wait_until(
       [&] {
         std::string now = read_status_line(screen_grab(screen), glyphs());
