@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The programs in mutter's Wayland session, through Xwayland, as most Linux desktops now run
 # them. Records what happens today, a fault of the library with Xwayland that the programs
-# cannot mend through Allegro (README, "Desktops"; docs/xwayland_fullscreen.md): each program
+# cannot mend through Allegro (README, "Desktops"; docs/xwayland): each program
 # starts as a plain window, becomes fullscreen at the first Q, and the 1024x768 programs stay
 # at 800x600 from then on. A change fails here, so that the README is brought up to date.
 # Usage: wayland_session_test.sh PROGRAM_DIR SCREEN_TOOL

@@ -1,0 +1,50 @@
+/* Display-size switches under mutter's X11 session, with Allegro alone. Opens a 1024x768
+ * fullscreen display and, once a second, switches to 800x600 and back, as a user's quick
+ * double press of a "switch size" key would, drawing red frames all along.
+ * Usage: quick_mode_switches [ROUNDS (20)] [GAP: seconds between the two switches (0)]
+ * See README.md for what to look at once it ends. */
+#include <allegro5/allegro.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+static void draw(ALLEGRO_DISPLAY *display) {
+  al_set_target_backbuffer(display);
+  al_clear_to_color(al_map_rgb(255, 0, 0));
+  al_flip_display();
+}
+
+/* Draws frame after frame for `seconds`, as a game does. */
+static void keep_drawing(ALLEGRO_DISPLAY *display, double seconds) {
+  double until = al_get_time() + seconds;
+  while (al_get_time() < until)
+    draw(display);
+}
+
+int main(int argc, char **argv) {
+  int rounds = argc > 1 ? atoi(argv[1]) : 20;
+  double gap = argc > 2 ? atof(argv[2]) : 0.0; /* seconds of drawing between the two switches */
+  if (!al_init()) {
+    fprintf(stderr, "al_init failed\n");
+    return 1;
+  }
+  al_set_new_display_flags(ALLEGRO_FULLSCREEN);
+  ALLEGRO_DISPLAY *display = al_create_display(1024, 768);
+  if (!display) {
+    fprintf(stderr, "no 1024x768 fullscreen display\n");
+    return 1;
+  }
+  keep_drawing(display, 1.0);
+  for (int round = 1; round <= rounds; round++) {
+    bool there = al_resize_display(display, 800, 600);
+    draw(display);
+    keep_drawing(display, gap);
+    bool back = al_resize_display(display, 1024, 768);
+    draw(display);
+    printf("round %d: to 800x600 %s, back %s\n", round, there ? "ok" : "failed",
+           back ? "ok" : "failed");
+    fflush(stdout);
+    keep_drawing(display, 1.0);
+  }
+  al_destroy_display(display);
+  return 0;
+}
