@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Two display-size switches in quick succession under mutter's X11 session (a double press of
-# Q): now and then mutter stops painting for good, and once the program ends its last frame
-# stays on the screen. mutter's fault, shown with Allegro alone in docs/mutter-x11. Records it
+# Double presses of Q under mutter's X11 session (two display-size switches back to back): after
+# a few, mutter stops painting for good, and once the program ends its last frame stays on the
+# screen. mutter's fault, shown with Allegro alone in docs/mutter-x11. Records it
 # as it is today; the scenario under mutter leaves the double press out for this. A change fails
 # here, so that the scenario and the README are brought up to date.
 # Usage (on a display where mutter --x11 runs): mutter_quick_switches_test.sh PROGRAM_DIR SCREEN_TOOL

@@ -87,9 +87,9 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
 
   // Two presses in one burst pass through the alternate mode and end where they began. The
   // library takes a release and a press in the same millisecond for auto-repeat, so they are
-  // a few milliseconds apart, as a person's fastest double tap would be. Not under mutter: now
-  // and then it stops painting for good after two mode changes this close together
-  // (docs/mutter-x11), which the mutter_quick_switches test records instead.
+  // a few milliseconds apart, as a person's fastest double tap would be. Not under mutter: a
+  // few such double switches stop it painting for good (docs/mutter-x11), which the
+  // mutter_quick_switches test records instead.
   const char *window_manager = std::getenv("E2E_WINDOW_MANAGER");
   if (!window_manager || std::string(window_manager) != "mutter") {
     tap(screen, XK_q);
