@@ -156,33 +156,39 @@ static bool takes_delete_window(const x_screen &screen, Window window, Atom dele
   return takes;
 }
 
-static bool owned_by(const x_screen &screen, Window window, long pid) {
-  Atom net_wm_pid = XInternAtom(screen.display, "_NET_WM_PID", False);
+// What a close request is sent for, with the atoms it needs.
+struct close_request {
+  long pid;
+  Atom net_wm_pid, protocols, delete_window;
+};
+
+static bool owned_by(const x_screen &screen, Window window, const close_request &request) {
   Atom type = None;
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char *value = nullptr;
   bool owned = false;
-  if (XGetWindowProperty(screen.display, window, net_wm_pid, 0, 1, False, XA_CARDINAL, &type,
-                         &format, &count, &after, &value) == Success &&
+  if (XGetWindowProperty(screen.display, window, request.net_wm_pid, 0, 1, False, XA_CARDINAL,
+                         &type, &format, &count, &after, &value) == Success &&
       value) {
-    owned = format == 32 && count == 1 && *reinterpret_cast<long *>(value) == pid;
+    owned = format == 32 && count == 1 && *reinterpret_cast<long *>(value) == request.pid;
     XFree(value);
   }
   return owned;
 }
 
-// Asks `window` and, below a window manager's frames, its descendants that belong to `pid` and
-// take the request.
-static int request_close_below(const x_screen &screen, Window window, long pid, Atom protocols,
-                               Atom delete_window, int depth) {
-  if (owned_by(screen, window, pid) && takes_delete_window(screen, window, delete_window)) {
+// Asks `window` and, below a window manager's frames, its descendants that belong to the process
+// and take the request.
+static int request_close_below(const x_screen &screen, const close_request &request, Window window,
+                               int depth) {
+  if (owned_by(screen, window, request) &&
+      takes_delete_window(screen, window, request.delete_window)) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = protocols;
+    event.xclient.message_type = request.protocols;
     event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(delete_window);
+    event.xclient.data.l[0] = static_cast<long>(request.delete_window);
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(screen.display, window, False, NoEventMask, &event);
     return 1;
@@ -194,7 +200,7 @@ static int request_close_below(const x_screen &screen, Window window, long pid, 
   int asked = 0;
   if (XQueryTree(screen.display, window, &root, &parent, &children, &count)) {
     for (unsigned int i = 0; i < count; i++)
-      asked += request_close_below(screen, children[i], pid, protocols, delete_window, depth - 1);
+      asked += request_close_below(screen, request, children[i], depth - 1);
   }
   if (children)
     XFree(children);
@@ -202,10 +208,12 @@ static int request_close_below(const x_screen &screen, Window window, long pid, 
 }
 
 int screen_request_close(const x_screen &screen, long pid) {
-  Atom protocols = XInternAtom(screen.display, "WM_PROTOCOLS", False);
-  Atom delete_window = XInternAtom(screen.display, "WM_DELETE_WINDOW", False);
-  // Client windows sit at most two levels below a window manager's frame.
-  int asked = request_close_below(screen, screen.root, pid, protocols, delete_window, 3);
+  close_request request = {pid, XInternAtom(screen.display, "_NET_WM_PID", False),
+                           XInternAtom(screen.display, "WM_PROTOCOLS", False),
+                           XInternAtom(screen.display, "WM_DELETE_WINDOW", False)};
+  // Client windows sit below the root at most three levels deep: a window manager's frame and
+  // up to two levels within it.
+  int asked = request_close_below(screen, request, screen.root, 3);
   XSync(screen.display, False);
   return asked;
 }
