@@ -165,7 +165,8 @@ int al_get_display_height(ALLEGRO_DISPLAY *) {
 }
 
 bool al_resize_display(ALLEGRO_DISPLAY *display, int w, int h) {
-  record(format("al_resize_display(%s,%d,%d)", display->name.c_str(), w, h));
+  record(
+      format("al_resize_display(%s,%d,%d,target %s)", display->name.c_str(), w, h, world().target));
   if (fake().resize_fails)
     return false;
   fake().display_width = w;
@@ -225,8 +226,8 @@ int al_get_bitmap_width(ALLEGRO_BITMAP *) {
 }
 
 void al_set_target_bitmap(ALLEGRO_BITMAP *bitmap) {
-  record(format("al_set_target_bitmap(%s)", bitmap->name.c_str()));
-  world().target = bitmap->name.c_str();
+  world().target = bitmap ? bitmap->name.c_str() : "none";
+  record(format("al_set_target_bitmap(%s)", world().target));
 }
 
 void al_set_target_backbuffer(ALLEGRO_DISPLAY *display) {

@@ -42,21 +42,28 @@ TEST_F(core_test, status_redraw_writes_yellow_text_into_the_overlay_and_returns_
   EXPECT_EQ(state.pass_count, 1);
 }
 
-TEST_F(core_test, size_switch_alternates_and_flashes_where_asked) {
+TEST_F(core_test, size_switch_alternates_flashes_where_asked_and_resizes_with_no_target) {
   struct toggle_case {
     bool flash;
     bool resize_fails;
     std::vector<std::string> calls; // for three presses
   };
-  const std::string to_alt = "al_resize_display(display,640,480)",
-                    to_start = "al_resize_display(display,800,600)",
+  // The library's OpenGL resize on Windows reads a freed backbuffer if it is the target.
+  const std::string release = "al_set_target_bitmap(none)",
+                    to_alt = "al_resize_display(display,640,480,target none)",
+                    to_start = "al_resize_display(display,800,600,target none)",
+                    back = "al_set_target_backbuffer(display)",
                     green = "al_clear_to_color(backbuffer,0,128,0,1)",
                     yellow = "al_clear_to_color(backbuffer,128,128,0,1)",
                     flip = "al_flip_display()";
   const toggle_case cases[] = {
-      {false, false, {to_alt, to_start, to_alt}},
-      {false, true, {to_alt, to_start, to_alt}}, // the flag follows the presses
-      {true, false, {green, to_alt, flip, yellow, to_start, flip, green, to_alt, flip}},
+      {false, false, {release, to_alt, back, release, to_start, back, release, to_alt, back}},
+      // The flag follows the presses.
+      {false, true, {release, to_alt, back, release, to_start, back, release, to_alt, back}},
+      {true,
+       false,
+       {green, release, to_alt, back, flip, yellow, release, to_start, back, flip, green, release,
+        to_alt, back, flip}},
   };
   for (const toggle_case &c : cases) {
     fake_reset();

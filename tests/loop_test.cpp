@@ -78,8 +78,8 @@ TEST_F(core_test, all_queued_q_presses_are_handled_in_one_pass_and_nothing_else)
   EXPECT_EQ(run_demo(row_800()), 0);
   EXPECT_EQ(fake().passes, 4); // the close request did not end it
   EXPECT_EQ(fake_calls("al_resize_display"),
-            (std::vector<std::string>{"al_resize_display(display,640,480)",
-                                      "al_resize_display(display,800,600)"}));
+            (std::vector<std::string>{"al_resize_display(display,640,480,target none)",
+                                      "al_resize_display(display,800,600,target none)"}));
   EXPECT_TRUE(fake().events.empty());
 }
 
