@@ -23,12 +23,6 @@ message line(const demo_settings &settings, const char *format, ...) {
   return m;
 }
 
-// Writes the line whole, in one call; always false, for `return fail(...)`.
-bool fail(const message &m) {
-  std::fputs(m.text, stderr);
-  return false;
-}
-
 // Decodes the picture into a memory bitmap and makes the display bitmap from it, so that a
 // decoder failing half-way leaves nothing behind on the display (a half-made display bitmap
 // stays locked and stops the display from ever being destroyed).
@@ -44,8 +38,15 @@ ALLEGRO_BITMAP *load_picture(const demo_settings &settings) {
   return picture;
 }
 
-// Creates every object of the run, stopping at the first that cannot be made.
-bool set_up(const demo_settings &settings, demo_state &state) {
+// Creates every object of the run, stopping at the first that cannot be made; `failure` then
+// holds the line that says what failed, already written to stderr.
+bool set_up(const demo_settings &settings, demo_state &state, message &failure) {
+  // Writes the line whole, in one call; always false, for `return fail(...)`.
+  auto fail = [&failure](const message &m) {
+    std::fputs(m.text, stderr);
+    failure = m;
+    return false;
+  };
   if (!al_init())
     return fail(line(settings, "cannot initialise the Allegro library"));
   if (!al_init_image_addon())
@@ -133,8 +134,9 @@ int run_demo(const demo_settings &settings) {
   saved_signals saved;
   catch_stop_signals(saved);
   demo_state state{};
+  message failure{};
   int status = 1;
-  if (set_up(settings, state)) {
+  if (set_up(settings, state, failure)) {
     run_loop(settings, state);
     // The overlay, the font and the queue live on until the library's own shutdown at exit.
     al_destroy_bitmap(state.image);
@@ -142,6 +144,10 @@ int run_demo(const demo_settings &settings) {
     status = 0;
   } else {
     tear_down_partial(state);
+#ifdef ALLEGRO_WINDOWS
+    // Nobody sees the stderr of a program started from Explorer.
+    show_failure_box(settings.name, failure.text);
+#endif
   }
   disarm_exit_guard();
   release_stop_signals(saved);

@@ -1,4 +1,5 @@
-// The ways a run ends besides Escape: a termination signal, or the library ending the process.
+// The ways a run ends besides Escape: a termination signal, the library ending the process, or
+// a failed set-up.
 #ifndef RUN_ENDINGS_H
 #define RUN_ENDINGS_H
 
@@ -28,5 +29,9 @@ void release_stop_signals(const saved_signals &saved);
 // arming: arm it after al_init, and again once the display (and so the driver) is there.
 void arm_exit_guard(const char *line);
 void disarm_exit_guard();
+
+// Shows a set-up failure's line in a message box and returns once the user has closed it.
+// Windows only, where a program started from Explorer has no console.
+void show_failure_box(const char *title, const char *line);
 
 #endif
