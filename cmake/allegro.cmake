@@ -1,56 +1,32 @@
-# Allegro 5 as the targets allegro::core, allegro::font, allegro::image and allegro::main:
-# through pkg-config, or, for the Windows cross build here, from Allegro's own headers with
-# import libraries made from the lists of calls in windows/*.def (Allegro for Windows cannot be
-# installed on this system; its headers are the same but for one generated platform header).
-option(DEMO_WINDOWS_IMPORT_LIBS "Cross build: link against import libraries made here" OFF)
+# Allegro 5 as the targets allegro::core, allegro::font, allegro::image and allegro::main (and,
+# on Windows, allegro::dialog), through Allegro's own pkg-config files: the system's, or those
+# of the Allegro installed under DEMO_ALLEGRO_PREFIX (a Windows cross build's, MSYS2's, a
+# binary release unpacked anywhere).
+set(DEMO_ALLEGRO_PREFIX "" CACHE PATH "An Allegro installed outside the system's search path")
 
-# Windows needs no allegro_main: a GUI program starts at main through the C runtime.
+find_package(PkgConfig REQUIRED)
+if(DEMO_ALLEGRO_PREFIX)
+  # That Allegro's files alone, wherever its .pc files say it was installed at first.
+  set(ENV{PKG_CONFIG_LIBDIR} ${DEMO_ALLEGRO_PREFIX}/lib/pkgconfig)
+  set(ENV{PKG_CONFIG_PATH} "")
+  set(PKG_CONFIG_ARGN --define-variable=prefix=${DEMO_ALLEGRO_PREFIX})
+  # A cross build looks for libraries under its roots only.
+  list(APPEND CMAKE_FIND_ROOT_PATH ${DEMO_ALLEGRO_PREFIX})
+endif()
+
+set(parts core:allegro font:allegro_font image:allegro_image)
 if(WIN32)
+  # A GUI program starts at main through the C runtime, with no allegro_main; a set-up failure
+  # is shown in a message box, since nobody sees its stderr.
+  list(APPEND parts dialog:allegro_dialog)
   add_library(allegro::main INTERFACE IMPORTED)
+else()
+  list(APPEND parts main:allegro_main)
 endif()
-
-if(NOT DEMO_WINDOWS_IMPORT_LIBS)
-  find_package(PkgConfig REQUIRED)
-  set(parts allegro allegro_font allegro_image)
-  if(NOT WIN32)
-    list(APPEND parts allegro_main)
-  endif()
-  foreach(part ${parts})
-    pkg_check_modules(${part} REQUIRED IMPORTED_TARGET GLOBAL ${part}-5)
-  endforeach()
-  add_library(allegro::core ALIAS PkgConfig::allegro)
-  add_library(allegro::font ALIAS PkgConfig::allegro_font)
-  add_library(allegro::image ALIAS PkgConfig::allegro_image)
-  if(NOT WIN32)
-    add_library(allegro::main ALIAS PkgConfig::allegro_main)
-  endif()
-  return()
-endif()
-
-set(DEMO_ALLEGRO_HEADERS /usr/include CACHE PATH "Where the folder allegro5/ of headers is")
-find_program(DEMO_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
-# The host's headers are linked in alone: the rest of /usr/include is not for Windows.
-set(headers ${CMAKE_BINARY_DIR}/allegro_headers)
-file(MAKE_DIRECTORY ${headers})
-file(CREATE_LINK ${DEMO_ALLEGRO_HEADERS}/allegro5 ${headers}/allegro5 SYMBOLIC)
-
-foreach(part core font image)
-  set(dll allegro-5.2)
-  if(NOT part STREQUAL core)
-    set(dll allegro_${part}-5.2)
-  endif()
-  set(def ${PROJECT_SOURCE_DIR}/windows/${dll}.def)
-  set(import_lib ${CMAKE_BINARY_DIR}/lib${dll}.dll.a)
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
-  # dlltool reports a syntax error in the list but still exits 0.
-  execute_process(COMMAND ${DEMO_DLLTOOL} -d ${def} -D ${dll}.dll -l ${import_lib}
-                  RESULT_VARIABLE failed ERROR_VARIABLE complaint)
-  if(failed OR complaint)
-    message(FATAL_ERROR "dlltool could not make ${import_lib} from ${def}: ${complaint}")
-  endif()
-  add_library(allegro::${part} UNKNOWN IMPORTED)
-  set_target_properties(allegro::${part} PROPERTIES IMPORTED_LOCATION ${import_lib})
-  # The project's MinGW platform header goes first, in place of the generated one.
-  target_include_directories(allegro::${part} INTERFACE
-    ${PROJECT_SOURCE_DIR}/windows/include ${headers})
+foreach(part ${parts})
+  string(REPLACE ":" ";" part ${part})
+  list(GET part 0 target)
+  list(GET part 1 module)
+  pkg_check_modules(${module} REQUIRED IMPORTED_TARGET GLOBAL ${module}-5)
+  add_library(allegro::${target} ALIAS PkgConfig::${module})
 endforeach()

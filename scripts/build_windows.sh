@@ -1,11 +1,37 @@
 #!/usr/bin/env bash
-# Cross-builds the core and the five programs for 64-bit Windows with MinGW-w64 into $BUILD_DIR
-# (default: build-windows), against Allegro's own headers and import libraries made from the
-# lists of calls in windows/. Installs what is missing first; extra arguments go to cmake.
+# Cross-builds the five programs for 64-bit Windows with MinGW-w64 against a real Allegro for
+# Windows, and makes the zip a Windows user unpacks; prints the zip's path last. Installs what
+# is missing first; extra arguments go to the programs' cmake.
+# Allegro comes from ALLEGRO_WINDOWS_SOURCE, its source tarball (built once, into
+# BUILD_DIR/allegro), or from ALLEGRO_WINDOWS_PREFIX, an Allegro for Windows already built
+# (MSYS2's, a binary release). BUILD_DIR defaults to build-windows.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-windows}
+if [ -n "${ALLEGRO_WINDOWS_PREFIX:-}" ]; then
+  prefix=$(cd "$ALLEGRO_WINDOWS_PREFIX" && pwd)
+elif [ -n "${ALLEGRO_WINDOWS_SOURCE:-}" ]; then
+  prefix=$build/allegro
+else
+  echo "build_windows.sh: say where Allegro for Windows comes from:" \
+    "ALLEGRO_WINDOWS_SOURCE=allegro-5.2.11.3.tar.xz (its source) or" \
+    "ALLEGRO_WINDOWS_PREFIX=FOLDER (one already built)" >&2
+  exit 2
+fi
 "$root/scripts/install_deps.sh" --windows
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/windows/mingw-w64-x86_64.cmake" \
-  -DDEMO_WINDOWS_IMPORT_LIBS=ON -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-cmake --build "$build" --parallel "$(nproc 2>/dev/null || echo 2)"
+mkdir -p "$build"
+[ -z "${ALLEGRO_WINDOWS_SOURCE:-}" ] || [ -n "${ALLEGRO_WINDOWS_PREFIX:-}" ] ||
+  "$root/scripts/build_allegro.sh" "$ALLEGRO_WINDOWS_SOURCE" "$prefix"
+# The picture generator runs on this machine: a native build draws the pictures and the icon.
+cmake -S "$root" -B "$build/native" -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build/native" --target make_pictures >/dev/null
+mkdir -p "$build/pictures/icons"
+"$build/native/pictures/make_pictures" "$build/pictures" "$build/pictures/icons" 16 32 48 256
+cmake -S "$root" -B "$build/programs" -DCMAKE_TOOLCHAIN_FILE="$root/windows/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DDEMO_ALLEGRO_PREFIX="$prefix" \
+  -DDEMO_HOST_PICTURES="$build/pictures" "$@" >/dev/null
+cmake --build "$build/programs" --parallel "$(nproc 2>/dev/null || echo 2)" >/dev/null
+(cd "$build/programs" && cpack >/dev/null)
+zip=$(ls "$build"/programs/bounce-demos-*-win64.zip)
+mv -f "$zip" "$build/"
+echo "$build/$(basename "$zip")"

@@ -7,14 +7,14 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri
   libx11-dev libxtst-dev libxrandr-dev scdoc)
 capture=(xserver-xorg-core xserver-xorg-video-dummy xfonts-base imagemagick)
-windows=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
+windows=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 icoutils)
 package=(dpkg-dev file)
 checkers=(lintian desktop-file-utils appstream devscripts)
 case "${1:-}" in
 --capture) packages+=("${capture[@]}") ;;
 --windows) packages+=("${windows[@]}") ;;
 --package) packages+=("${package[@]}") ;;
---tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${checkers[@]}" googletest
+--tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${checkers[@]}" googletest wine64 unzip
   libgtest-dev xvfb openbox mutter xwayland dbus-x11 x11-utils) ;;
 esac
 missing=()
