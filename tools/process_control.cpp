@@ -13,12 +13,17 @@
 #include <unistd.h>
 
 running_program start_program(const std::string &path, const std::string &folder,
-                              const std::vector<std::string> &args, const char *display) {
+                              const std::vector<std::string> &args, const char *display,
+                              const char *launcher) {
   running_program program;
   std::string base = path.substr(path.rfind('/') + 1);
+  base = base.substr(0, base.rfind(".exe"));
   program.out_path = folder + "/" + base + ".out";
   program.err_path = folder + "/" + base + ".err";
-  std::vector<char *> argv{const_cast<char *>(path.c_str())};
+  std::string command = launcher ? launcher : path;
+  std::vector<char *> argv{const_cast<char *>(command.c_str())};
+  if (launcher)
+    argv.push_back(const_cast<char *>(path.c_str()));
   for (const std::string &arg : args)
     argv.push_back(const_cast<char *>(arg.c_str()));
   argv.push_back(nullptr);
@@ -35,7 +40,7 @@ running_program start_program(const std::string &path, const std::string &folder
     // As a terminal starts it, whatever this process was started with (CI may ignore hang-ups).
     for (int signal_number : {SIGINT, SIGTERM, SIGHUP})
       signal(signal_number, SIG_DFL);
-    execv(path.c_str(), argv.data());
+    execvp(command.c_str(), argv.data());
     _exit(127);
   }
   return program;

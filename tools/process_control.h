@@ -15,11 +15,12 @@ struct running_program {
   std::string out_path, err_path;
 };
 
-// Starts the executable at `path` from `folder` with `args`; its output goes to NAME.out and
-// NAME.err in `folder`. `display` overrides $DISPLAY when given.
+// Starts the executable at `path` from `folder` with `args`, through `launcher` (such as Wine,
+// for a Windows program) when one is given; its output goes to NAME.out and NAME.err in
+// `folder`. `display` overrides $DISPLAY when given.
 running_program start_program(const std::string &path, const std::string &folder,
                               const std::vector<std::string> &args = {},
-                              const char *display = nullptr);
+                              const char *display = nullptr, const char *launcher = nullptr);
 // Waits for the program to end; returns its wait status, or -1 (after killing it) on timeout.
 int wait_for_exit(running_program &program, double seconds);
 bool still_running(const running_program &program);

@@ -177,11 +177,19 @@ static bool owned_by(const x_screen &screen, Window window, const close_request 
   return owned;
 }
 
-// Asks `window` and, below a window manager's frames, its descendants that belong to the process
-// and take the request.
+// Only a window on the screen has a close button: Wine, for one, gives each program hidden
+// windows of its own that take the request too.
+static bool shown(const x_screen &screen, Window window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(screen.display, window, &attributes) &&
+         attributes.map_state == IsViewable;
+}
+
+// Asks `window` and, below a window manager's frames, its descendants that belong to the process,
+// are shown and take the request.
 static int request_close_below(const x_screen &screen, const close_request &request, Window window,
                                int depth) {
-  if (owned_by(screen, window, request) &&
+  if (owned_by(screen, window, request) && shown(screen, window) &&
       takes_delete_window(screen, window, request.delete_window)) {
     XEvent event{};
     event.xclient.type = ClientMessage;

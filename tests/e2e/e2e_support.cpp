@@ -65,8 +65,19 @@ bool ends_with(const std::string &text, const std::string &tail) {
 
 running_program start_demo(const std::string &name, const std::string &folder,
                            const std::vector<std::string> &args, const char *display) {
-  std::string path = name.find('/') == std::string::npos ? PROGRAM_DIR "/" + name : name;
-  return start_program(path, folder, args, display);
+  if (name.find('/') != std::string::npos)
+    return start_program(name, folder, args, display);
+  const char *launcher = std::getenv("E2E_LAUNCHER");
+  if (!launcher)
+    return start_program(PROGRAM_DIR "/" + name, folder, args, display);
+  const char *programs = std::getenv("E2E_PROGRAM_DIR");
+  return start_program(std::string(programs ? programs : ".") + "/" + name + ".exe", folder, args,
+                       display, launcher);
+}
+
+int key_hold_ms() {
+  const char *hold = std::getenv("E2E_KEY_HOLD_MS");
+  return hold ? std::atoi(hold) : 5;
 }
 
 bool mode_is(const x_screen &screen, video_mode mode) {

@@ -27,10 +27,13 @@ void write_file(const std::string &path, const std::string &bytes);
 std::string read_file(const std::string &path);
 bool ends_with(const std::string &text, const std::string &tail);
 
-// Starts the program NAME from the build (or the one at a path), as start_program does.
+// Starts the program NAME from the build (or the one at a path), as start_program does; with
+// E2E_LAUNCHER set (Wine), NAME.exe from E2E_PROGRAM_DIR through it.
 running_program start_demo(const std::string &name, const std::string &folder,
                            const std::vector<std::string> &args = {},
                            const char *display = nullptr);
+// How long a test holds a key it taps: E2E_KEY_HOLD_MS, or 5 ms. Wine can miss short taps.
+int key_hold_ms();
 
 bool mode_is(const x_screen &screen, video_mode mode);
 // The status line, on the screen or as read off it, shows this display size (with any pass

@@ -30,7 +30,7 @@ double measured_speed(const x_screen &screen) {
 }
 
 void tap(const x_screen &screen, KeySym key) {
-  screen_tap_key(screen, key, 5);
+  screen_tap_key(screen, key, key_hold_ms());
 }
 } // namespace
 
@@ -90,9 +90,12 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   // library takes a release and a press in the same millisecond for auto-repeat, so they are
   // a few milliseconds apart, as a person's fastest double tap would be. Not under mutter: a
   // few such double switches stop it painting for good (docs/mutter-x11), which the
-  // mutter_quick_switches test records instead.
+  // mutter_quick_switches test records instead. Not on Windows either (the Wine launcher):
+  // there the library makes the window anew at each switch, and a key pressed before the new
+  // one is up is lost.
   const char *window_manager = std::getenv("E2E_WINDOW_MANAGER");
-  if (!window_manager || std::string(window_manager) != "mutter") {
+  bool under_mutter = window_manager && std::string(window_manager) == "mutter";
+  if (!under_mutter && !std::getenv("E2E_LAUNCHER")) {
     tap(screen, XK_q);
     sleep_seconds(0.02);
     tap(screen, XK_q);
@@ -118,8 +121,8 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   int status = end_with_escape(screen, program);
   EXPECT_TRUE(WIFEXITED(status)) << "wait status " << status;
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(read_file(folder + "/" + row.name + ".out"), "");
-  EXPECT_EQ(read_file(folder + "/" + row.name + ".err"), "");
+  EXPECT_EQ(read_file(program.out_path), "");
+  EXPECT_EQ(read_file(program.err_path), "");
   EXPECT_TRUE(wait_until([&] { return mode_is(screen, {1024, 768}); }, 2)) << "desktop mode";
 }
 

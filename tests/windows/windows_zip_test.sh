@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# The Windows build as a user gets it: Allegro for Windows built from its source (or taken from
+# a prefix), the programs against it, the zip unpacked into an empty folder and read (GUI
+# programs with an icon and version information, stripped DLLs that import only Windows' own
+# DLLs or one in the zip), then each program's end-to-end scenario run from there under Wine on
+# the virtual display ($DISPLAY), and a set-up failure shown in a message box.
+# Usage: windows_zip_test.sh BUILD_DIR E2E_TESTS SCREEN_TOOL
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$1
+e2e_tests=$2
+screen_tool=$3
+if [ -z "${ALLEGRO_WINDOWS_SOURCE:-}${ALLEGRO_WINDOWS_PREFIX:-}" ]; then
+  echo "windows_zip: skipped: no Allegro for Windows; set ALLEGRO_WINDOWS_SOURCE to Allegro" \
+    "5.2.11.3's source tarball (or ALLEGRO_WINDOWS_PREFIX to one already built)"
+  exit 77
+fi
+zip=$(BUILD_DIR=$build "$root/scripts/build_windows.sh" -DDEMO_WARNINGS_AS_ERRORS=ON | tail -1) ||
+  { echo "windows_zip: the Windows build failed"; exit 1; }
+rm -rf "$build/unpacked"
+mkdir -p "$build/unpacked"
+(cd "$build/unpacked" && unzip -q "$zip") || exit 1
+programs=$build/unpacked/$(basename "$zip" .zip)
+
+# Wine with a prefix of its own, made once; its crash debugger, which would hang, replaced so
+# that a crash ends the program at once.
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+trap '"$(dirname "$wine")/wineserver" -k 2>/dev/null' EXIT
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  "$wine" wineboot -i >/dev/null 2>&1
+  "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+    /d 'cmd /c exit' /f >/dev/null 2>&1
+fi
+windows_own=$WINEPREFIX/drive_c/windows/system32
+
+passed=0
+failed=0
+check() { # what, then the command that must succeed
+  local what=$1
+  shift
+  if "$@"; then passed=$((passed + 1)); else echo "FAIL $what"; failed=$((failed + 1)); fi
+}
+has_file() { # folder, file name in any case
+  ls "$1" | grep -qixF "$2"
+}
+
+# What is in the zip: the programs, Allegro's DLLs, the pictures, the licences, the text.
+contents=$(cd "$programs" && ls | sort | paste -sd' ')
+check "zip holds: $contents" test "$contents" = "LICENSE-Allegro.txt LICENSE.txt README.txt \
+allegro-5.2.dll allegro_dialog-5.2.dll allegro_font-5.2.dll allegro_image-5.2.dll bmp.jpg bmp.png \
+bounce_1024.exe bounce_800.exe bounce_fit.exe bounce_flash.exe bounce_vsync.exe"
+for file in "$programs"/*.exe "$programs"/*.dll; do
+  name=$(basename "$file")
+  headers=$(x86_64-w64-mingw32-objdump -p "$file")
+  for dll in $(awk '/DLL Name:/ {print $3}' <<<"$headers"); do
+    check "$name imports $dll, neither Windows' own nor in the zip" \
+      eval 'has_file "$programs" "$dll" || has_file "$windows_own" "$dll"'
+  done
+  check "$name is stripped" eval '! x86_64-w64-mingw32-objdump -h "$file" | grep -q "\.debug_"'
+  case $name in
+  *.exe)
+    check "$name is a GUI program" grep -qE '^Subsystem[[:space:]]+00000002' <<<"$headers"
+    check "$name has an icon" eval 'wrestool -l "$file" | grep -q type=group_icon'
+    version=$(wrestool -x --raw --type=16 "$file" | strings -el | paste -sd'|')
+    check "$name's version information: $version" grep -qF \
+      "InternalName|${name%.exe}|OriginalFilename|$name|LegalCopyright|" <<<"$version"
+    check "$name's product: $version" grep -qE '\|ProductName\|Bounce demos\|ProductVersion\|[0-9]+\.[0-9]+\.[0-9]+\|' \
+      <<<"$version"
+    ;;
+  esac
+done
+
+# Each program's scenario, started from the unpacked folder through Wine. Keys are held as a
+# person holds them: Wine misses taps of a few milliseconds at times.
+E2E_LAUNCHER=$wine E2E_PROGRAM_DIR=$programs E2E_KEY_HOLD_MS=150 \
+  "$e2e_tests" --gtest_filter='all/program_e2e.runs_*'
+check "the programs' scenarios under Wine" test $? -eq 0
+
+# A set-up failure: the line in a message box once the desktop has its mode back; closing the
+# box ends the program with status 1. Wine's trace of the box tells the text it shows.
+scratch=$(mktemp -d)
+for name in bounce_800 bounce_flash; do
+  (cd "$scratch" && WINEDEBUG=+msgbox exec "$wine" "$programs/$name.exe") 2>"$scratch/err" &
+  pid=$!
+  for _ in $(seq 100); do
+    xwininfo -root -tree | grep -qF "\"$name\": (\"$name.exe\"" && break
+    sleep 0.2
+  done
+  line="$name: cannot load the picture \\\"bmp.jpg\\\" from the current directory"
+  check "$name shows its message box" eval 'xwininfo -root -tree | grep -qF "\"$name\": (\"$name.exe\""'
+  check "$name gave the mode back first" test "$("$screen_tool" mode)" = 1024x768
+  sleep 0.5
+  "$screen_tool" key Return 150
+  status=hung
+  for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid"; status=$?; break; }
+    sleep 0.2
+  done
+  [ "$status" != hung ] || kill -9 "$pid"
+  check "$name ends with status 1 once the box is closed, not $status" test "$status" = 1
+  check "$name's box shows its line" grep -qF "MSGBOX_OnInit L\"$line\"" "$scratch/err"
+done
+rm -rf "$scratch"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
