@@ -1,6 +1,7 @@
 // The stand-in's library calls: each records itself, and set-up calls can be made to fail.
 #include "fake_allegro.h"
 
+#include <algorithm>
 #include <allegro5/allegro_font.h>
 #include <allegro5/allegro_image.h>
 #include <cstdarg>

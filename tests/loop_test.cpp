@@ -1,4 +1,6 @@
 // The main loop: when it ends, when it steps, which events it acts on, and its status deadline.
+#include <algorithm>
+
 #include "test_rows.h"
 
 namespace {

@@ -1,4 +1,6 @@
 // The bounce motion: turns at both ends, fixed and fitted limits, and a limit that moves.
+#include <algorithm>
+
 #include "demo_loop.h"
 #include "test_rows.h"
 

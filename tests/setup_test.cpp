@@ -1,4 +1,6 @@
 // Set-up: the order of its calls, and each failure's message, exit status and clean-up.
+#include <algorithm>
+
 #include "test_rows.h"
 
 namespace {
