@@ -34,7 +34,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 tar -xf "$tarball" -C "$work" --strip-components=1
 rm -rf "$prefix"
-cmake -S "$work" -B "$work/build" "${options[@]}" -DCMAKE_INSTALL_PREFIX="$prefix" >"$work/configure.log" ||
+cmake -S "$work" -B "$work/build" "${options[@]}" -DCMAKE_INSTALL_PREFIX="$prefix" >"$work/configure.log" 2>&1 ||
   { tail -30 "$work/configure.log" >&2; exit 1; }
 cmake --build "$work/build" --parallel "$(nproc 2>/dev/null || echo 2)" >"$work/build.log" 2>&1 ||
   { grep -m5 -B2 -A5 'error' "$work/build.log" >&2; exit 1; }
