@@ -27,3 +27,6 @@ sudo=""
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Fonts installed after fontconfig leave its cache stale, and the first client to use it (a
+# window manager) would spend a minute rebuilding it.
+if command -v fc-cache >/dev/null; then $sudo fc-cache; fi

@@ -30,12 +30,18 @@ if [ -n "$wm" ]; then
   bus_pid=$DBUS_SESSION_BUS_PID
   "${command[@]}" >"$state/$wm.log" 2>&1 &
   wm_pid=$!
-  # Managing once it has taken the screen's window-manager selection.
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    kill -0 "$wm_pid" 2>/dev/null || { echo "run_e2e.sh: $wm did not start:"; tail "$state/$wm.log"; exit 1; }
+  # Ready once it manages a window (gives it WM_STATE): having taken the screen's selection is
+  # not enough, openbox may spend a minute on a stale font cache after that.
+  xmessage -name e2e_ready ready >/dev/null 2>&1 &
+  probe=$!
+  ready=false
+  for _ in $(seq 1200); do
+    xprop -name e2e_ready WM_STATE 2>/dev/null | grep -q 'window state' && { ready=true; break; }
+    kill -0 "$wm_pid" 2>/dev/null || break
     sleep 0.1
   done
+  kill "$probe" 2>/dev/null
+  $ready || { echo "run_e2e.sh: $wm did not start managing windows:"; tail "$state/$wm.log"; exit 1; }
 fi
 "$binary" "$@"
 status=$?
