@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The programs in mutter's Wayland session, through Xwayland, as most Linux desktops now run
-# them. Records what happens today, a fault of the library with Xwayland that the programs
-# cannot mend through Allegro (README, "Desktops"; docs/xwayland): each program
-# starts as a plain window, becomes fullscreen at the first Q, and the 1024x768 programs stay
-# at 800x600 from then on. A change fails here, so that the README is brought up to date.
+# them. Records what happens today with each mutter release the project knows, faults of the
+# library with Xwayland that the programs cannot mend through Allegro (README, "Desktops";
+# docs/xwayland): each program starts as a plain window; on mutter 43 it becomes fullscreen at
+# the first Q and the 1024x768 programs stay at 800x600 from then on; on mutter 48 the
+# 1024x768 programs become fullscreen at 1024x768 and never switch. A change fails here, so
+# that the README is brought up to date; a release not known yet is reported and skipped.
 # Usage: wayland_session_test.sh PROGRAM_DIR SCREEN_TOOL
 set -uo pipefail
 programs=$1
@@ -26,8 +28,10 @@ XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
 export DISPLAY XAUTHORITY
 passed=0
 failed=0
-check() { # description, expected, actual
-  if [ "$2" = "$3" ]; then
+check() { # description, expected ("?": not known yet, only reported), actual
+  if [[ $2 == *"?"* ]]; then
+    echo "SEEN $1: \"$3\""
+  elif [ "$2" = "$3" ]; then
     passed=$((passed + 1))
   else
     echo "FAIL $1: expected \"$2\", saw \"$3\""
@@ -65,10 +69,21 @@ settled_state() {
   done
   echo "$now"
 }
-# name, start size, alternate size, size after the second Q (the fault: 800x600 stays).
-rows=("bounce_fit 800x600 640x480 800x600" "bounce_800 800x600 640x480 800x600"
+# name, start size, then what each Q leaves for each mutter release: the window's size after
+# the first Q and after the second (each fullscreen).
+version=$(mutter --version | awk '/^mutter/ {print $2; exit}')
+case ${version%%.*} in
+43) rows=("bounce_fit 800x600 640x480 800x600" "bounce_800 800x600 640x480 800x600"
   "bounce_1024 1024x768 800x600 800x600" "bounce_vsync 1024x768 800x600 800x600"
-  "bounce_flash 1024x768 800x600 800x600")
+  "bounce_flash 1024x768 800x600 800x600") ;;
+48) rows=("bounce_fit 800x600 640x480 800x600" "bounce_800 800x600 640x480 800x600"
+  "bounce_1024 1024x768 1024x768 1024x768" "bounce_vsync 1024x768 1024x768 1024x768"
+  "bounce_flash 1024x768 1024x768 1024x768") ;;
+*)
+  rows=("bounce_800 800x600 ? ?" "bounce_1024 1024x768 ? ?")
+  unknown=true
+  ;;
+esac
 for row in "${rows[@]}"; do
   read -r name start alt back <<<"$row"
   (cd "$programs" && exec "./$name") 2>"$scratch/$name.err" &
@@ -79,7 +94,7 @@ for row in "${rows[@]}"; do
   press "$name" q 5
   check "$name after the second Q" "$back fullscreen" "$(settled_state "$name" "$back fullscreen")"
   # A resize that fails keeps the program inside al_resize_display for about 2 s of retries.
-  [ "$back" = "$start" ] || sleep 3
+  [ "$back" = "$start" ] && [ "$alt" != "$start" ] || sleep 3
   press "$name" Escape 150
   status=none
   for _ in $(seq 100); do
@@ -89,5 +104,10 @@ for row in "${rows[@]}"; do
   [ "$status" != none ] || kill -9 "$pid"
   check "$name ends on Escape" 0 "$status"
 done
-echo "$passed passed, $failed failed"
+if [ -n "${unknown:-}" ]; then
+  echo "wayland_session: mutter $version is not known yet; what it did is above (\"?\": not"
+  echo "known). Add its rows here and to the README's desktops table."
+  exit 77
+fi
+echo "mutter $version: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
