@@ -4,7 +4,7 @@
 # library with Xwayland that the programs cannot mend through Allegro (README, "Desktops";
 # docs/xwayland): each program starts as a plain window; on mutter 43 it becomes fullscreen at
 # the first Q and the 1024x768 programs stay at 800x600 from then on; on mutter 48 the
-# 1024x768 programs become fullscreen at 1024x768 and never switch. A change fails here, so
+# 1024x768 programs never switch. A change fails here, so
 # that the README is brought up to date; a release not known yet is reported and skipped.
 # Usage: wayland_session_test.sh PROGRAM_DIR SCREEN_TOOL
 set -uo pipefail
@@ -28,10 +28,10 @@ XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
 export DISPLAY XAUTHORITY
 passed=0
 failed=0
-check() { # description, expected ("?": not known yet, only reported), actual
+check() { # description, expected (a pattern; "?": not known yet, only reported), actual
   if [[ $2 == *"?"* ]]; then
     echo "SEEN $1: \"$3\""
-  elif [ "$2" = "$3" ]; then
+  elif [[ $3 == $2 ]]; then
     passed=$((passed + 1))
   else
     echo "FAIL $1: expected \"$2\", saw \"$3\""
@@ -64,7 +64,7 @@ settled_state() {
   local now
   for _ in $(seq 50); do
     now=$(window_state "$1")
-    [ "$now" = "$2" ] && break
+    [[ $now == $2 ]] && break
     sleep 0.1
   done
   echo "$now"
@@ -90,9 +90,13 @@ for row in "${rows[@]}"; do
   pid=$!
   check "$name at start (a plain window)" "$start window" "$(settled_state "$name" "$start window")"
   press "$name" q 5
-  check "$name after Q" "$alt fullscreen" "$(settled_state "$name" "$alt fullscreen")"
+  # A Q that changes no size may or may not leave the window fullscreen (mutter 48): then only
+  # the size is steady.
+  state=fullscreen
+  [ "$alt" != "$start" ] || state="*"
+  check "$name after Q" "$alt $state" "$(settled_state "$name" "$alt $state")"
   press "$name" q 5
-  check "$name after the second Q" "$back fullscreen" "$(settled_state "$name" "$back fullscreen")"
+  check "$name after the second Q" "$back $state" "$(settled_state "$name" "$back $state")"
   # A resize that fails keeps the program inside al_resize_display for about 2 s of retries.
   [ "$back" = "$start" ] && [ "$alt" != "$start" ] || sleep 3
   press "$name" Escape 150
