@@ -17,7 +17,6 @@ running_program start_program(const std::string &path, const std::string &folder
                               const char *launcher) {
   running_program program;
   std::string base = path.substr(path.rfind('/') + 1);
-  base = base.substr(0, base.rfind(".exe"));
   program.out_path = folder + "/" + base + ".out";
   program.err_path = folder + "/" + base + ".err";
   std::string command = launcher ? launcher : path;
