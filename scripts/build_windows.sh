@@ -8,9 +8,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-windows}
+source=""
 if [ -n "${ALLEGRO_WINDOWS_PREFIX:-}" ]; then
   prefix=$(cd "$ALLEGRO_WINDOWS_PREFIX" && pwd)
 elif [ -n "${ALLEGRO_WINDOWS_SOURCE:-}" ]; then
+  source=$ALLEGRO_WINDOWS_SOURCE
   prefix=$build/allegro
 else
   echo "build_windows.sh: say where Allegro for Windows comes from:" \
@@ -19,9 +21,7 @@ else
   exit 2
 fi
 "$root/scripts/install_deps.sh" --windows
-mkdir -p "$build"
-[ -z "${ALLEGRO_WINDOWS_SOURCE:-}" ] || [ -n "${ALLEGRO_WINDOWS_PREFIX:-}" ] ||
-  "$root/scripts/build_allegro.sh" "$ALLEGRO_WINDOWS_SOURCE" "$prefix"
+[ -z "$source" ] || "$root/scripts/build_allegro.sh" "$source" "$prefix"
 # The picture generator runs on this machine: a native build draws the pictures and the icon.
 cmake -S "$root" -B "$build/native" -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build/native" --target make_pictures >/dev/null

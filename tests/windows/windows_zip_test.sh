@@ -45,7 +45,16 @@ check() { # what, then the command that must succeed
   if "$@"; then passed=$((passed + 1)); else echo "FAIL $what"; failed=$((failed + 1)); fi
 }
 has_file() { # folder, file name in any case
-  ls "$1" | grep -qixF "$2"
+  ls "$1" | grep -ixF "$2" >/dev/null
+}
+# Output is read whole before it is searched: grep -q would stop early and fail the pipe.
+windows_own_or_in_zip() { # DLL name
+  has_file "$programs" "$1" || has_file "$windows_own" "$1"
+}
+box_shown() { # program name
+  local windows
+  windows=$(xwininfo -root -tree)
+  grep -qF "\"$1\": (\"$1.exe\"" <<<"$windows"
 }
 
 # What is in the zip: the programs, Allegro's DLLs, the pictures, the licences, the text.
@@ -57,14 +66,15 @@ for file in "$programs"/*.exe "$programs"/*.dll; do
   name=$(basename "$file")
   headers=$(x86_64-w64-mingw32-objdump -p "$file")
   for dll in $(awk '/DLL Name:/ {print $3}' <<<"$headers"); do
-    check "$name imports $dll, neither Windows' own nor in the zip" \
-      eval 'has_file "$programs" "$dll" || has_file "$windows_own" "$dll"'
+    check "$name imports $dll, neither Windows' own nor in the zip" windows_own_or_in_zip "$dll"
   done
-  check "$name is stripped" eval '! x86_64-w64-mingw32-objdump -h "$file" | grep -q "\.debug_"'
+  sections=$(x86_64-w64-mingw32-objdump -h "$file")
+  check "$name is stripped" test "$(grep -c '\.debug_' <<<"$sections")" = 0
   case $name in
   *.exe)
     check "$name is a GUI program" grep -qE '^Subsystem[[:space:]]+00000002' <<<"$headers"
-    check "$name has an icon" eval 'wrestool -l "$file" | grep -q type=group_icon'
+    resources=$(wrestool -l "$file")
+    check "$name has an icon" grep -q type=group_icon <<<"$resources"
     version=$(wrestool -x --raw --type=16 "$file" | strings -el | paste -sd'|')
     check "$name's version information: $version" grep -qF \
       "InternalName|${name%.exe}|OriginalFilename|$name|LegalCopyright|" <<<"$version"
@@ -82,11 +92,11 @@ for name in bounce_800 bounce_flash; do
   (cd "$scratch" && WINEDEBUG=+msgbox exec "$wine" "$programs/$name.exe") 2>"$scratch/err" &
   pid=$!
   for _ in $(seq 100); do
-    xwininfo -root -tree | grep -qF "\"$name\": (\"$name.exe\"" && break
+    box_shown "$name" && break
     sleep 0.2
   done
   line="$name: cannot load the picture \\\"bmp.jpg\\\" from the current directory"
-  check "$name shows its message box" eval 'xwininfo -root -tree | grep -qF "\"$name\": (\"$name.exe\""'
+  check "$name shows its message box" box_shown "$name"
   check "$name gave the mode back first" test "$("$screen_tool" mode)" = 1024x768
   sleep 0.5
   "$screen_tool" key Return 150
