@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <allegro5/allegro_font.h>
 #include <allegro5/allegro_image.h>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <thread>
 
 // The library's opaque objects: here just a name, and whether the core has destroyed it.
 struct fake_object {
@@ -50,8 +52,17 @@ void record(const std::string &call) {
   if (fake().echo_calls)
     std::fprintf(stderr, "%s\n", call.c_str());
   const std::string &exiting = fake().exiting_call;
-  if (!exiting.empty() && call.compare(0, exiting.size() + 1, exiting + "(") == 0)
-    std::exit(1);
+  if (exiting.empty() || call.compare(0, exiting.size() + 1, exiting + "(") != 0)
+    return;
+  // Xlib reports a lost server and exits on every thread that uses the connection.
+  for (int i = 1; i < fake().exiting_threads; i++)
+    std::thread([i] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5 * i));
+      std::fputs("library: connection broken\n", stderr);
+      std::exit(1);
+    }).detach();
+  std::fputs("library: connection broken\n", stderr);
+  std::exit(1);
 }
 
 const char *kind_of_new_bitmaps() {

@@ -1,7 +1,9 @@
 // A process exit from inside the libraries, reported in one line instead of hanging or crashing.
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "run_endings.h"
 
@@ -10,7 +12,8 @@ namespace {
 // takes no argument, so the line must wait here.
 char guard_line[256];
 
-std::atomic_flag line_taken = ATOMIC_FLAG_INIT;
+// How many threads have come into the guard; the first writes the line and ends the process.
+std::atomic<int> threads_exiting{0};
 
 // Xlib reports a lost server on each thread that uses the connection (the main thread and
 // the library's event thread), and each calls exit. The C library then runs exit handlers on
@@ -21,11 +24,15 @@ const int exiting_threads = 4;
 extern "C" void on_exit_from_inside() {
   if (guard_line[0] == '\0')
     return;
-  // Another thread is writing the line and ending the process: wait the microseconds that
-  // takes.
-  if (line_taken.test_and_set())
-    while (line_taken.test_and_set()) {
-    }
+  // The first thread in ends the process; the others wait for it.
+  if (threads_exiting.fetch_add(1) > 0)
+    for (;;)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // Each thread reports the lost server before it calls exit. Waiting a moment for the
+  // second one keeps the line last, under the library's reports, where it sums them up.
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+  while (threads_exiting.load() < 2 && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   std::fputs(guard_line, stderr);
   std::fflush(stderr);
   // Skips the library's own exit-time shutdown, which would hang on or crash against a
