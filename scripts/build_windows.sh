@@ -21,7 +21,7 @@ else
   exit 2
 fi
 "$root/scripts/install_deps.sh" --windows
-[ -z "$source" ] || "$root/scripts/build_allegro.sh" "$source" "$prefix"
+[ -z "$source" ] || "$root/scripts/build_allegro.sh" windows "$source" "$prefix"
 # The picture generator runs on this machine: a native build draws the pictures and the icon.
 cmake -S "$root" -B "$build/native" -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build/native" --target make_pictures >/dev/null
