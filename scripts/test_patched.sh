@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the programs against Allegro built from TARBALL with the project's patches (into
+# build-patched, or BUILD_DIR), and runs the desktop scenarios with them: bare X, openbox,
+# mutter's Wayland session (where they must now do all that they do on bare X), its quick
+# switches, and mutter's X11 session ten times over. Extra arguments go to cmake.
+# Usage: scripts/test_patched.sh TARBALL [cmake arguments]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export ALLEGRO_SOURCE=${1:?the Allegro source tarball}
+shift
+export BUILD_DIR=${BUILD_DIR:-$root/build-patched}
+"$root/scripts/install_deps.sh" --tests
+"$root/scripts/build.sh" "$@"
+cd "$BUILD_DIR"
+ctest --output-on-failure -R '^(end_to_end|end_to_end_openbox|wayland_session|mutter_quick_switches)$'
+ctest --output-on-failure -R '^end_to_end_mutter$' --repeat until-fail:10
