@@ -47,7 +47,7 @@ endif()
 # A static Allegro names its modules allegro-static-5 and so on, and lists the libraries it
 # needs as private ones.
 set(static "")
-if(EXISTS ${DEMO_ALLEGRO_PREFIX}/lib/pkgconfig/allegro-static-5.pc)
+if(DEMO_ALLEGRO_PREFIX AND EXISTS ${DEMO_ALLEGRO_PREFIX}/lib/pkgconfig/allegro-static-5.pc)
   set(static -static)
 endif()
 foreach(part ${parts})
