@@ -7,8 +7,8 @@
 # mutter 48 the 1024x768 programs never switch. A change fails here, so that the README is
 # brought up to date; a release not known yet is reported and skipped. Given "described"
 # (programs built against the project's patched Allegro), every program must do what it does
-# on a bare X server, on any release: fullscreen at its start size from its first frame, Q
-# there and back with the window covering the screen (Xwayland scaling the client's mode to
+# on a bare X server, on any release: fullscreen at its start size once shown, Q there and
+# back with the window covering the screen (Xwayland scaling the client's mode to
 # the monitor), Escape 0.
 # Usage: wayland_session_test.sh PROGRAM_DIR SCREEN_TOOL [described]
 set -uo pipefail
@@ -66,8 +66,9 @@ window_state() {
   xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN && state=fullscreen
   echo "$size $state"
 }
-# The window's state half a second after it is shown: mutter 43 at times shows the window
-# without the fullscreen state for its first 0.1-0.25 s.
+# The window's state half a second after it is shown: mutter 43 shows the 800x600 programs
+# fullscreen at 1024x768 for their first 0.1-0.2 s, until Xwayland lists their mode on the
+# mapped window.
 first_state() {
   local id
   for _ in $(seq 500); do
