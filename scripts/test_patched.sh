@@ -15,4 +15,4 @@ export BUILD_DIR=${BUILD_DIR:-$root/build-patched}
 "$root/scripts/build.sh" "$@"
 cd "$BUILD_DIR"
 ctest --output-on-failure -R '^(end_to_end|end_to_end_openbox|wayland_session)$'
-ctest --output-on-failure -R '^end_to_end_mutter$' --repeat until-fail:10
+ctest --output-on-failure -R '^end_to_end_mutter_' --repeat until-fail:10

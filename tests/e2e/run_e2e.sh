@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the end-to-end tests on a virtual display of their own, stopped however they end; with
 # WM set, under that window manager (openbox, or mutter for mutter's X11 session), started with
-# a session bus of its own.
+# a session bus of its own; the tests see its name in E2E_WINDOW_MANAGER.
 # Usage: [WM=openbox] run_e2e.sh TEST_PROGRAM STATE_DIR [its arguments]
 set -u
 binary=$1
@@ -10,6 +10,7 @@ shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 display_script="$here/../../scripts/virtual_display.sh"
 wm=${WM:-}
+export E2E_WINDOW_MANAGER=$wm
 wm_pid=""
 bus_pid=""
 finish() {
