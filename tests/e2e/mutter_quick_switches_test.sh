@@ -2,9 +2,9 @@
 # Double presses of Q under mutter's X11 session (two display-size switches back to back). Such
 # switches can stop mutter painting for good, its own fault (docs/mutter-x11). Before the
 # programs released the target bitmap around each switch they set it off within the first 5
-# double presses of a session, every time; since, within 20 in about 1 session of 5, never within
-# the first 5. So this fails if mutter stops painting within 5 double presses, and only reports
-# a later stop. Exits 1 also if the program itself fails.
+# double presses of a session, every time; since then about 1 session in 5 froze within 20, none
+# within the first 5. So this fails if mutter stops painting within 5 double presses, and only
+# reports a later stop. Exits 1 also if the program itself fails.
 # Usage (on a display where mutter --x11 runs): mutter_quick_switches_test.sh PROGRAM_DIR SCREEN_TOOL
 set -uo pipefail
 programs=$1
