@@ -55,6 +55,12 @@ bool set_up(const demo_settings &settings, demo_state &state, message &failure) 
     return fail(line(settings, "cannot install the keyboard"));
   if (!al_init_font_addon())
     return fail(line(settings, "cannot initialise the font add-on"));
+  // The queue listens before the window shows: a key pressed as soon as the window has the
+  // focus, while the rest is still being made, would otherwise be lost.
+  state.queue = al_create_event_queue();
+  if (!state.queue)
+    return fail(line(settings, "cannot create the event queue"));
+  al_register_event_source(state.queue, al_get_keyboard_event_source());
   if (settings.suggest_vsync)
     al_set_new_display_option(ALLEGRO_VSYNC, 1, ALLEGRO_SUGGEST);
   al_set_new_display_flags(settings.display_flags);
@@ -65,6 +71,7 @@ bool set_up(const demo_settings &settings, demo_state &state, message &failure) 
   state.display = al_create_display(settings.start_width, settings.start_height);
   if (!state.display)
     return fail(no_display);
+  al_register_event_source(state.queue, al_get_display_event_source(state.display));
   arm_exit_guard(line(settings, "lost the connection to the display").text);
   if (settings.place_window)
     al_set_window_position(state.display, 0, 0);
@@ -85,19 +92,12 @@ bool set_up(const demo_settings &settings, demo_state &state, message &failure) 
   if (!state.image)
     return fail(line(settings, "cannot load the picture \"%s\" from the current directory",
                      settings.image_path));
-  state.queue = al_create_event_queue();
-  if (!state.queue)
-    return fail(line(settings, "cannot create the event queue"));
-  al_register_event_source(state.queue, al_get_keyboard_event_source());
-  al_register_event_source(state.queue, al_get_display_event_source(state.display));
   return true;
 }
 
-// After a failed set-up: frees what was made, last made first, so the display goes last and
-// gives the desktop its video mode back.
+// After a failed set-up: frees what was made, last made first; the display gives the desktop
+// its video mode back.
 void tear_down_partial(demo_state &state) {
-  if (state.queue)
-    al_destroy_event_queue(state.queue);
   if (state.image)
     al_destroy_bitmap(state.image);
   if (state.overlay)
@@ -106,6 +106,8 @@ void tear_down_partial(demo_state &state) {
     al_destroy_font(state.font);
   if (state.display)
     al_destroy_display(state.display);
+  if (state.queue)
+    al_destroy_event_queue(state.queue);
 }
 
 void run_loop(const demo_settings &settings, demo_state &state) {
