@@ -12,7 +12,7 @@
 static int usage() {
   std::fprintf(stderr,
                "usage: screen_tool mode | set-mode WIDTH HEIGHT | status | file-status FILE |\n"
-               "                   grab FILE.png | key KEYSYM [HOLD_MS] | focus | close PID\n");
+               "                   grab FILE.png | key KEYSYM [HOLD_MS] | close PID\n");
   return 2;
 }
 
@@ -93,8 +93,6 @@ int main(int argc, char **argv) {
       status = usage();
     else
       screen_tap_key(screen, key, argc > 3 ? std::atoi(argv[3]) : 30);
-  } else if (command == "focus") {
-    std::printf("0x%lx\n", screen_input_focus(screen));
   } else if (command == "close" && argc == 3) {
     std::printf("%d\n", screen_request_close(screen, std::atol(argv[2])));
   } else {

@@ -135,13 +135,6 @@ bool screen_set_desktop(const x_screen &screen, int width, int height) {
   return done;
 }
 
-Window screen_input_focus(const x_screen &screen) {
-  Window focus = None;
-  int revert_to = 0;
-  XGetInputFocus(screen.display, &focus, &revert_to);
-  return focus > PointerRoot ? focus : None;
-}
-
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms) {
   KeyCode code = XKeysymToKeycode(screen.display, key);
   XTestFakeKeyEvent(screen.display, code, True, CurrentTime);

@@ -37,9 +37,6 @@ bool screen_set_mode(const x_screen &screen, int width, int height);
 video_mode screen_desktop(const x_screen &screen);
 bool screen_set_desktop(const x_screen &screen, int width, int height);
 
-// The window that has the X input focus (keys go to it), or None.
-Window screen_input_focus(const x_screen &screen);
-
 // Presses and releases the key through XTest, holding it down for `hold_ms`.
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms);
 
