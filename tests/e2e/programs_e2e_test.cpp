@@ -64,14 +64,17 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 10)) << "status";
   EXPECT_TRUE(wait_until([&] { return grey_covers(screen, row.start); }, 5)) << "coverage";
 
-  // The picture's top edge is row 0, and it moves one pixel per step interval.
+  // The picture's top edge is row 0, and it moves one pixel per step interval, at most one step
+  // a frame. Under Wine each frame goes through Wine's Direct3D on software OpenGL, and
+  // bounce_1024's 200 frames a second are not always reached (139 measured): there the lower
+  // bound only says that it moves on steadily.
   screen_image image = screen_grab(screen);
   column_run top = find_colour_run(image, 0, picture_colour, colour_tolerance);
   EXPECT_EQ(top.right - top.left + 1, 100) << "top row of the picture";
   EXPECT_EQ(find_colour_run(image, 59, picture_colour, colour_tolerance).left, top.left);
   EXPECT_EQ(find_colour_run(image, 60, picture_colour, colour_tolerance).left, -1);
   double speed = measured_speed(screen), nominal = 1.0 / row.step_interval;
-  EXPECT_GT(speed, 0.75 * nominal) << "pixels a second";
+  EXPECT_GT(speed, (std::getenv("E2E_LAUNCHER") ? 0.5 : 0.75) * nominal) << "pixels a second";
   EXPECT_LT(speed, 1.05 * nominal) << "pixels a second";
 
   // Q switches to the alternate mode and back, covering the whole screen each time; the status
@@ -123,7 +126,9 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(read_file(program.out_path), "");
   EXPECT_EQ(read_file(program.err_path), "");
-  EXPECT_TRUE(wait_until([&] { return mode_is(screen, {1024, 768}); }, 2)) << "desktop mode";
+  bool desktop_back = wait_until([&] { return mode_is(screen, {1024, 768}); }, 2);
+  video_mode now = screen_mode(screen);
+  EXPECT_TRUE(desktop_back) << "desktop mode " << now.width << "x" << now.height;
 }
 
 TEST_P(program_e2e, command_line_arguments_change_nothing) {
