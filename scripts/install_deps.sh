@@ -11,7 +11,7 @@ capture=(xserver-xorg-core xserver-xorg-video-dummy xfonts-base imagemagick)
 windows=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 icoutils patch)
 package=(dpkg-dev file)
 checkers=(lintian desktop-file-utils appstream devscripts)
-allegro_source=(patch libxcursor-dev libxi-dev libxinerama-dev libxss-dev libgl-dev
+allegro_source=(patch xz-utils libxcursor-dev libxi-dev libxinerama-dev libxss-dev libgl-dev
   libglu1-mesa-dev libpng-dev libjpeg-dev)
 [ -z "${ALLEGRO_SOURCE:-}" ] || packages+=("${allegro_source[@]}")
 case "${1:-}" in
@@ -20,7 +20,7 @@ case "${1:-}" in
 --package) packages+=("${package[@]}") ;;
 --tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${checkers[@]}" "${allegro_source[@]}"
   googletest wine64 unzip
-  libgtest-dev xvfb openbox mutter xwayland dbus-x11 x11-utils) ;;
+  libgtest-dev xvfb openbox mutter xwayland dbus-x11 x11-utils x11-xkb-utils) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the programs against Allegro built from TARBALL with the project's patches (into
-# build-patched, or BUILD_DIR), and runs the desktop scenarios with them: bare X, openbox,
-# mutter's Wayland session (where they must now do all that they do on bare X), and mutter's
-# X11 session ten times over. (mutter's freeze under quick switches, which the patches do not
-# touch, is tested with Debian's Allegro: mutter 48 froze in 1 of 3 runs with this one.)
+# build-patched, or BUILD_DIR), and runs the desktop scenarios with them: bare X (Q on every
+# keyboard layout there too), openbox, mutter's Wayland session (where they must now do all that
+# they do on bare X), and mutter's X11 session ten times over. (mutter's freeze under quick
+# switches, which the patches do not touch, is tested with Debian's Allegro: mutter 48 froze in
+# 1 of 3 runs with this one.)
 # Extra arguments go to cmake.
 # Usage: scripts/test_patched.sh TARBALL [cmake arguments]
 set -euo pipefail

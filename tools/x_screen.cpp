@@ -1,11 +1,13 @@
 // Xlib, XTest and XRandR behind the few operations the tests, capture and benchmark need.
 #include "x_screen.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 bool screen_open(x_screen &screen, const char *name) {
@@ -136,12 +138,35 @@ bool screen_set_desktop(const x_screen &screen, int width, int height) {
 }
 
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms) {
-  KeyCode code = XKeysymToKeycode(screen.display, key);
-  XTestFakeKeyEvent(screen.display, code, True, CurrentTime);
+  screen_tap_keycode(screen, XKeysymToKeycode(screen.display, key), hold_ms);
+}
+
+void screen_tap_keycode(const x_screen &screen, int keycode, int hold_ms) {
+  XTestFakeKeyEvent(screen.display, keycode, True, CurrentTime);
   XSync(screen.display, False);
   std::this_thread::sleep_for(std::chrono::milliseconds(hold_ms));
-  XTestFakeKeyEvent(screen.display, code, False, CurrentTime);
+  XTestFakeKeyEvent(screen.display, keycode, False, CurrentTime);
   XSync(screen.display, False);
+}
+
+int screen_keycode_at(const x_screen &screen, const char *place) {
+  XkbDescPtr xkb = XkbGetMap(screen.display, 0, XkbUseCoreKbd);
+  if (!xkb)
+    return 0;
+  int found = 0;
+  if (XkbGetNames(screen.display, XkbKeyNamesMask, xkb) == Success && xkb->names &&
+      xkb->names->keys)
+    for (int code = xkb->min_key_code; code <= xkb->max_key_code && !found; code++)
+      if (std::strncmp(xkb->names->keys[code].name, place, XkbKeyNameLength) == 0)
+        found = code;
+  XkbFreeKeyboard(xkb, XkbAllComponentsMask, True);
+  return found;
+}
+
+bool screen_lock_group(const x_screen &screen, int group) {
+  bool locked = XkbLockGroup(screen.display, XkbUseCoreKbd, group);
+  XSync(screen.display, False);
+  return locked;
 }
 
 static bool takes_delete_window(const x_screen &screen, Window window, Atom delete_window) {

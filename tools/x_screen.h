@@ -39,6 +39,12 @@ bool screen_set_desktop(const x_screen &screen, int width, int height);
 
 // Presses and releases the key through XTest, holding it down for `hold_ms`.
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms);
+// The same by keycode: the key at one place on the keyboard, whatever the layout makes of it.
+void screen_tap_keycode(const x_screen &screen, int keycode, int hold_ms);
+// The keycode of the key at an XKB place ("AD01", Q's on a US keyboard), or 0.
+int screen_keycode_at(const x_screen &screen, const char *place);
+// Locks the keyboard in one group of its layout (0 the first), as a layout switcher does.
+bool screen_lock_group(const x_screen &screen, int group);
 
 // Asks the windows of process `pid` that take WM_DELETE_WINDOW to close, as a window manager's
 // close button does (below its frame, where a window manager has one). Only that process's

@@ -3,7 +3,8 @@
 # a prefix), the programs against it, the zip unpacked into an empty folder and read (GUI
 # programs with an icon and version information, stripped DLLs that import only Windows' own
 # DLLs or one in the zip), then each program's end-to-end scenario run from there under Wine on
-# the virtual display ($DISPLAY), and a set-up failure shown in a message box.
+# the virtual display ($DISPLAY), Q on a Russian layout, and a set-up failure shown in a message
+# box.
 # Usage: windows_zip_test.sh BUILD_DIR E2E_TESTS SCREEN_TOOL
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -121,10 +122,12 @@ for name in bounce_800 bounce_flash; do
 done
 rm -rf "$scratch"
 
-# Each program's scenario, started from the unpacked folder through Wine. Keys are held as a
-# person holds them: Wine misses taps of a few milliseconds at times.
+# Each program's scenario, started from the unpacked folder through Wine, and Q on a Russian
+# layout with a US one beside it. (On Russian alone Wine 8 matches no layout of its own and gives
+# the key at Q's place VK_OEM_1, its fault: Windows gives it VK_Q, docs/keyboard-layouts.) Keys
+# are held as a person holds them: Wine misses taps of a few milliseconds at times.
 E2E_LAUNCHER=$wine E2E_PROGRAM_DIR=$programs E2E_KEY_HOLD_MS=150 \
-  "$e2e_tests" --gtest_filter='all/program_e2e.runs_*'
+  "$e2e_tests" --gtest_filter='all/program_e2e.runs_*:layouts/layout_e2e.*/ru_us'
 check "the programs' scenarios under Wine" test $? -eq 0
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,0 +1,74 @@
+// Q and Escape on the keyboard layouts users set, the key pressed by its place as a finger
+// finds it.
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "e2e_support.h"
+
+namespace {
+struct layout_row {
+  const char *name, *layout;
+  int group;             // the group locked, as a layout switcher leaves it
+  const char *q_place;   // where the key labelled Q is: the key that types q on a Latin layout
+  bool named_by_group_1; // the first group types q, so every library finds Q there
+};
+
+const layout_row layout_rows[] = {
+    {"us", "us", 0, "AD01", true},  {"de", "de", 0, "AD01", true},
+    {"fr", "fr", 0, "AC01", true},  {"us_ru", "us,ru", 1, "AD01", true},
+    {"ru", "ru", 0, "AD01", false}, {"ru_us", "ru,us", 0, "AD01", false},
+    {"gr", "gr", 0, "AD01", false}, {"il", "il", 0, "AD01", false},
+};
+
+void PrintTo(const layout_row &row, std::ostream *out) {
+  *out << row.layout;
+}
+
+bool set_layout(const char *layout) {
+  return std::system((std::string("setxkbmap -layout ") + layout).c_str()) == 0;
+}
+
+struct layout_e2e : e2e_test, ::testing::WithParamInterface<layout_row> {
+  void TearDown() override {
+    e2e_test::TearDown();
+    set_layout("us");
+  }
+};
+} // namespace
+
+// The project's Allegro, and Allegro on Windows, name a key of a non-Latin layout by the
+// layout's Latin group or its place; Debian's names it by the first group only, where the key
+// at Q's place is a Cyrillic letter (no Allegro key), ';' (Greek) or '/' (Hebrew).
+TEST_P(layout_e2e, the_key_labelled_q_switches_sizes_and_escape_ends) {
+  const layout_row &row = GetParam();
+#ifdef DEMO_PATCHED_ALLEGRO
+  const bool patched = true;
+#else
+  const bool patched = std::getenv("E2E_LAUNCHER") != nullptr;
+#endif
+  const video_mode start = {1024, 768}, alt = {800, 600};
+  ASSERT_TRUE(set_layout(row.layout)) << "setxkbmap";
+  ASSERT_TRUE(screen_lock_group(screen, row.group));
+  int q = screen_keycode_at(screen, row.q_place);
+  ASSERT_NE(q, 0) << "no key at " << row.q_place;
+
+  program = start_demo("bounce_1024", folder);
+  ASSERT_TRUE(wait_until([&] { return status_shows(screen, start); }, 10)) << "status";
+  screen_tap_keycode(screen, q, key_hold_ms());
+  if (row.named_by_group_1 || patched) {
+    EXPECT_TRUE(wait_until([&] { return mode_is(screen, alt); }, 5)) << "first Q";
+    EXPECT_TRUE(wait_until([&] { return status_shows(screen, alt); }, 5)) << "status after Q";
+    screen_tap_keycode(screen, q, key_hold_ms());
+    EXPECT_TRUE(wait_until([&] { return mode_is(screen, start); }, 5)) << "second Q";
+    EXPECT_TRUE(wait_until([&] { return status_shows(screen, start); }, 5)) << "status after Q";
+  } else {
+    sleep_seconds(2);
+    EXPECT_TRUE(mode_is(screen, start)) << "Debian's Allegro now finds Q on " << row.layout;
+  }
+  int status = end_with_escape(screen, program);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+}
+
+INSTANTIATE_TEST_SUITE_P(layouts, layout_e2e, ::testing::ValuesIn(layout_rows),
+                         [](const auto &info) { return std::string(info.param.name); });
