@@ -47,6 +47,19 @@ TEST_F(core_test, escape_held_before_start_still_allows_one_pass) {
   EXPECT_EQ(fake().passes, 1);
 }
 
+TEST_F(core_test, an_escape_press_missed_by_the_captures_ends_the_loop_after_its_pass) {
+  fake().on_pass = [](int p) {
+    if (p == 2) {
+      fake_queue_key(ALLEGRO_EVENT_KEY_DOWN, ALLEGRO_KEY_Q);
+      fake_queue_key(ALLEGRO_EVENT_KEY_DOWN, ALLEGRO_KEY_ESCAPE);
+      fake_queue_key(ALLEGRO_EVENT_KEY_UP, ALLEGRO_KEY_ESCAPE);
+    }
+  };
+  EXPECT_EQ(run_demo(row_800()), 0);
+  EXPECT_EQ(fake().passes, 2);
+  EXPECT_EQ(fake_calls("al_resize_display").size(), 1u); // the Q before it still switched
+}
+
 TEST_F(core_test, one_step_per_pass_however_late) {
   clock_per_pass({1.0, 2.0, 3.0, 4.0}, 4);
   run_demo(row_800());

@@ -112,8 +112,11 @@ void tear_down_partial(demo_state &state) {
 
 void run_loop(const demo_settings &settings, demo_state &state) {
   ALLEGRO_EVENT event;
-  // Escape is tested in the state captured by the previous pass.
-  while (!stop_signal && !al_key_down(&state.keyboard, ALLEGRO_KEY_ESCAPE)) {
+  // Escape is tested in the state captured by the previous pass, and its key-down in the
+  // queue counts too: a pass spent in a size switch (0.2 s and more on X11) can miss a quick
+  // press and release in the captured state.
+  bool escape_pressed = false;
+  while (!stop_signal && !escape_pressed && !al_key_down(&state.keyboard, ALLEGRO_KEY_ESCAPE)) {
     al_get_keyboard_state(&state.keyboard);
     if (al_get_time() > state.last_step + settings.step_interval) {
       state.last_step = al_get_time();
@@ -121,8 +124,12 @@ void run_loop(const demo_settings &settings, demo_state &state) {
       render_frame(state);
     }
     while (al_get_next_event(state.queue, &event)) {
-      if (event.type == ALLEGRO_EVENT_KEY_DOWN && event.keyboard.keycode == ALLEGRO_KEY_Q)
+      if (event.type != ALLEGRO_EVENT_KEY_DOWN)
+        continue;
+      if (event.keyboard.keycode == ALLEGRO_KEY_Q)
         toggle_display_size(settings, state);
+      else if (event.keyboard.keycode == ALLEGRO_KEY_ESCAPE)
+        escape_pressed = true;
     }
     if (al_get_time() > state.next_refresh)
       refresh_status_overlay(state);
