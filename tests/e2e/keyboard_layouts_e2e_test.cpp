@@ -43,9 +43,9 @@ struct layout_e2e : e2e_test, ::testing::WithParamInterface<layout_row> {
 TEST_P(layout_e2e, the_key_labelled_q_switches_sizes_and_escape_ends) {
   const layout_row &row = GetParam();
 #ifdef DEMO_PATCHED_ALLEGRO
-  const bool patched = true;
+  const bool named_by_place = true;
 #else
-  const bool patched = std::getenv("E2E_LAUNCHER") != nullptr;
+  const bool named_by_place = std::getenv("E2E_LAUNCHER") != nullptr;
 #endif
   const video_mode start = {1024, 768}, alt = {800, 600};
   ASSERT_TRUE(set_layout(row.layout)) << "setxkbmap";
@@ -56,12 +56,12 @@ TEST_P(layout_e2e, the_key_labelled_q_switches_sizes_and_escape_ends) {
   program = start_demo("bounce_1024", folder);
   ASSERT_TRUE(wait_until([&] { return status_shows(screen, start); }, 10)) << "status";
   screen_tap_keycode(screen, q, key_hold_ms());
-  if (row.named_by_group_1 || patched) {
+  if (row.named_by_group_1 || named_by_place) {
     EXPECT_TRUE(wait_until([&] { return mode_is(screen, alt); }, 5)) << "first Q";
     EXPECT_TRUE(wait_until([&] { return status_shows(screen, alt); }, 5)) << "status after Q";
     screen_tap_keycode(screen, q, key_hold_ms());
     EXPECT_TRUE(wait_until([&] { return mode_is(screen, start); }, 5)) << "second Q";
-    EXPECT_TRUE(wait_until([&] { return status_shows(screen, start); }, 5)) << "status after Q";
+    EXPECT_TRUE(wait_until([&] { return status_shows(screen, start); }, 5)) << "status back";
   } else {
     sleep_seconds(2);
     EXPECT_TRUE(mode_is(screen, start)) << "Debian's Allegro now finds Q on " << row.layout;
