@@ -1,38 +1,127 @@
 #!/usr/bin/env bash
-# The programs in mutter's Wayland session, through Xwayland, as most Linux desktops now run
-# them. With Debian's Allegro it records what happens with each mutter release the project
-# knows, faults of the library with Xwayland that the programs cannot mend through Allegro
-# (README, "Desktops"; docs/xwayland): each program starts as a plain window; on mutter 43 it
-# becomes fullscreen at the first Q and the 1024x768 programs stay at 800x600 from then on; on
-# mutter 48 the 1024x768 programs never switch. A change fails here, so that the README is
-# brought up to date; a release not known yet is reported and skipped. Given "described"
-# (programs built against the project's patched Allegro), every program must do what it does
-# on a bare X server, on any release: fullscreen at its start size once shown, Q there and
-# back with the window covering the screen (Xwayland scaling the client's mode to
-# the monitor), Escape 0.
-# Usage: wayland_session_test.sh PROGRAM_DIR SCREEN_TOOL [described]
+# The programs in a Wayland session, through Xwayland, as most Linux desktops now run them:
+# mutter's (GNOME), kwin_wayland's (KDE Plasma), sway's or Weston's, each headless on a 1024x768
+# monitor, one session for all five programs.
+# Given "described" (programs built against the project's patched Allegro), every program must
+# do there what it does on a bare X server: fullscreen once shown, the frame covering the
+# monitor (mutter: Xwayland scales the client's mode to it; the others keep the window at the
+# monitor's size and the library scales its frame into it), the status line in the top-left
+# corner with the display's size, the picture along the top edge, Q there and back, Escape 0.
+# What the monitor shows is read from the compositor where it can give it (sway: grim), else
+# from the program's window, which those compositors show as it is.
+# With Debian's Allegro (mutter only) it records what happens with each mutter release the
+# project knows, faults of the library with Xwayland (docs/xwayland): each program starts as a
+# plain window; on mutter 43 it becomes fullscreen at the first Q and the 1024x768 programs stay
+# at 800x600 from then on; on mutter 48 the 1024x768 programs never switch. A change fails here,
+# so that the docs are brought up to date; a release not known yet is reported and skipped.
+# Usage: wayland_session_test.sh mutter|kwin_wayland|sway|weston PROGRAM_DIR SCREEN_TOOL [described]
 set -uo pipefail
-programs=$1
-screen_tool=$2
-expect=${3:-recorded}
+compositor=$1
+programs=$2
+screen_tool=$3
+expect=${4:-recorded}
+monitor=1024x768
 scratch=$(mktemp -d)
+chmod 755 "$scratch"
 export XDG_RUNTIME_DIR=$scratch/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset DISPLAY WAYLAND_DISPLAY
+unset DISPLAY WAYLAND_DISPLAY XAUTHORITY
 # Xwayland's socket folder: mutter 48 will not make it, and an X server may not have run yet.
 [ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
 eval "$(dbus-launch --sh-syntax)"
-mutter --wayland --headless --virtual-monitor 1024x768 >"$scratch/mutter.log" 2>&1 &
-mutter_pid=$!
-trap 'kill $mutter_pid $DBUS_SESSION_BUS_PID 2>/dev/null; wait $mutter_pid 2>/dev/null; rm -rf "$scratch"' EXIT
-for _ in $(seq 100); do
-  DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$scratch/mutter.log")
-  [ -n "$DISPLAY" ] && break
-  sleep 0.1
-done
-[ -n "$DISPLAY" ] || { echo "mutter did not start:"; cat "$scratch/mutter.log"; exit 1; }
-XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
-export DISPLAY XAUTHORITY
+session_pids=()
+keyboard_pid=""
+finish() {
+  [ -z "$keyboard_pid" ] || kill "$keyboard_pid" 2>/dev/null
+  kill "${session_pids[@]}" "$DBUS_SESSION_BUS_PID" 2>/dev/null
+  [ "$compositor" != sway ] || pkill -u "$sway_user" -x sway 2>/dev/null
+  [ ! -s "$scratch/hold.pid" ] || kill "$(cat "$scratch/hold.pid")" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$scratch"
+}
+trap finish EXIT
+# The Xwayland display a line of the compositor's log names (sed pattern with one group).
+display_from_log() {
+  for _ in $(seq 150); do
+    DISPLAY=$(sed -n "s/$1/\1/p" "$2" | head -1)
+    [ -n "$DISPLAY" ] && return 0
+    sleep 0.1
+  done
+  echo "$compositor did not start:"
+  tail -20 "$2"
+  exit 1
+}
+sway_user=bounce-demos-sway
+case $compositor in
+mutter)
+  mutter --wayland --headless --virtual-monitor $monitor >"$scratch/session.log" 2>&1 &
+  session_pids+=($!)
+  display_from_log '.*Using public X11 display \(:[0-9]*\).*' "$scratch/session.log"
+  XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
+  export XAUTHORITY
+  ;;
+kwin_wayland)
+  # The installed binary carries a file capability a container cannot grant; a copy has none,
+  # and must keep the name, or its Qt platform plugin refuses to load.
+  mkdir "$scratch/kwin"
+  cp "$(command -v kwin_wayland)" "$scratch/kwin/kwin_wayland"
+  # kwin_wayland runs one command in its session: this one tells the display and waits.
+  printf '#!/bin/sh\necho $$ >%s/hold.pid\necho "$DISPLAY" >%s/display\nexec sleep infinity\n' \
+    "$scratch" "$scratch" >"$scratch/hold"
+  chmod +x "$scratch/hold"
+  KWIN_COMPOSE=Q "$scratch/kwin/kwin_wayland" --virtual --xwayland --width ${monitor%x*} \
+    --height ${monitor#*x} "$scratch/hold" >"$scratch/session.log" 2>&1 &
+  session_pids+=($!)
+  for _ in $(seq 150); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+  DISPLAY=$(cat "$scratch/display" 2>/dev/null)
+  [ -n "$DISPLAY" ] || { echo "kwin_wayland did not start:"; tail -20 "$scratch/session.log"; exit 1; }
+  ;;
+weston)
+  # Weston 12 and later name the backend and the renderer apart.
+  if weston --help 2>&1 | grep -q -- --renderer; then
+    backend=(--backend=headless --renderer=pixman)
+  else
+    backend=(--backend=headless-backend.so --use-pixman)
+  fi
+  weston "${backend[@]}" --xwayland --width=${monitor%x*} --height=${monitor#*x} \
+    --socket=weston-bounce >"$scratch/session.log" 2>&1 &
+  session_pids+=($!)
+  display_from_log '.*xserver listening on display \(:[0-9]*\).*' "$scratch/session.log"
+  ;;
+sway)
+  # sway refuses to run as root: it runs as a user of its own and lets root's clients in.
+  id "$sway_user" >/dev/null 2>&1 || useradd --system --no-create-home "$sway_user"
+  mkdir -m 700 "$scratch/sway"
+  chown "$sway_user" "$scratch/sway"
+  cat >"$scratch/sway.config" <<CONFIG
+output HEADLESS-1 resolution $monitor
+xwayland force
+exec xhost +si:localuser:root
+exec sh -c 'echo \$DISPLAY >$scratch/sway/display'
+CONFIG
+  su "$sway_user" -s /bin/sh -c "cd $scratch/sway && XDG_RUNTIME_DIR=$scratch/sway \
+    WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+    exec sway -c $scratch/sway.config" >"$scratch/session.log" 2>&1 &
+  session_pids+=($!)
+  for _ in $(seq 150); do
+    [ -s "$scratch/sway/display" ] && xhost -display "$(cat "$scratch/sway/display")" 2>/dev/null |
+      grep -q localuser:root && break
+    sleep 0.1
+  done
+  DISPLAY=$(cat "$scratch/sway/display" 2>/dev/null)
+  [ -n "$DISPLAY" ] || { echo "sway did not start:"; tail -20 "$scratch/session.log"; exit 1; }
+  export WAYLAND_DISPLAY=$(ls -d "$scratch"/sway/wayland-* | grep -v lock | head -1)
+  # Headless sway has no keyboard, so no window has the keyboard's focus and XTest's keys go
+  # nowhere. A virtual keyboard that types nothing gives the seat one; a key pressed through
+  # XTest first makes Xwayland's keyboard take XTest's keymap before any program reads it.
+  wtype -s 2147483647 -k Escape &
+  keyboard_pid=$!
+  sleep 0.5
+  DISPLAY=$DISPLAY "$screen_tool" key Escape 20
+  ;;
+*) echo "wayland_session_test.sh: no compositor \"$compositor\"" >&2; exit 2 ;;
+esac
+export DISPLAY
 passed=0
 failed=0
 check() { # description, expected (a pattern; "?": not known yet, only reported), actual
@@ -48,11 +137,20 @@ check() { # description, expected (a pattern; "?": not known yet, only reported)
 window_id() {
   xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name {print $1; exit}'
 }
+# Whether the window has the keyboard: mutter marks it focused, KWin and sway give it X's input
+# focus, headless Weston leaves the focus at PointerRoot (keys go to the window under the
+# pointer: the fullscreen one).
+focused() { # window id
+  local focus
+  xprop -id "$1" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FOCUSED && return 0
+  focus=$(xdotool getwindowfocus 2>&1)
+  [ "$focus" = "$(($1))" ] || [[ $focus == *"focused window of 1."* ]]
+}
 # Keys go to the focused window: press one as soon as the program has the focus, as a person
 # may, while the program may still be making its objects; the key must not be lost then.
 press() { # program, key, hold in ms
   local tries=50
-  until xprop -id "$(window_id "$1")" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FOCUSED; do
+  until focused "$(window_id "$1")"; do
     tries=$((tries - 1))
     if [ "$tries" -eq 0 ]; then
       echo "NOTE $1 did not have the focus after 5 s; $2 pressed all the same"
@@ -85,16 +183,57 @@ first_state() {
   sleep 0.5
   window_state "$1"
 }
-# Whether the window covers the screen at SIZE: at the origin, and at a size other than the
-# monitor's, scaled by Xwayland (which then lists the client's mode on the window).
+# Whether the window covers the screen at SIZE: at the origin, and either at the monitor's size
+# (the others) or at SIZE, scaled by Xwayland (mutter: Xwayland then lists the client's mode on
+# the window).
 covers() { # program, size
   local id=$(window_id "$1") corner emulated
   corner=$(xwininfo -id "$id" |
     awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {y = $4} END {print x "," y}')
   [ "$corner" = 0,0 ] || { echo "at $corner"; return; }
-  [ "$2" != "$monitor" ] || { echo yes; return; }
+  [ "$2" != "$monitor" ] && [ "$compositor" = mutter ] || { echo yes; return; }
   emulated=$(xprop -id "$id" _XWAYLAND_RANDR_EMU_MONITOR_RECTS | sed -n 's/.*= //p')
   [ "$emulated" = "0, 0, ${2/x/, }" ] && echo yes || echo "not scaled (\"$emulated\")"
+}
+# The window's size once fullscreen at a display SIZE: mutter sizes it to the mode, the others
+# to the monitor.
+window_at() { # size
+  [ "$compositor" = mutter ] && echo "$1" || echo "$monitor"
+}
+# What the monitor shows, read back at the display's SIZE (as a monitor scales a mode to its
+# panel): "status WxH, top picture|no picture, corner grey|colour". The status line's size,
+# read where the frame's top-left corner should be, says the frame is scaled to the screen from
+# its corner; the picture is seen on a row just below the status line; the bottom-right corner
+# shows the frame's grey background when the frame reaches it.
+shown() { # program, size
+  local id=$(window_id "$1") grab=$scratch/grab w=${2%x*} h=${2#*x} status picture corner
+  rm -f "$grab".*
+  if [ "$compositor" = sway ]; then
+    timeout 10 grim "$grab.png" 2>/dev/null
+  else
+    timeout 10 xwd -silent -id "$id" >"$grab.xwd" 2>/dev/null && convert "$grab.xwd" "$grab.png"
+  fi
+  [ -s "$grab.png" ] || { echo "no grab"; return; }
+  convert "$grab.png" -sample "$2!" "$grab.frame.png"
+  status=$("$screen_tool" file-status "$grab.frame.png" |
+    sed -n 's/^FPS- *[0-9]* Szer- *\([0-9]*\) Wys- *\([0-9]*\)$/\1x\2/p')
+  # Pixels of row 40 away from the background's grey (127 or 128) and the status line's yellow.
+  picture=$(convert "$grab.frame.png" -crop "${w}x1+0+40" +repage -fuzz 3% -fill black \
+    -opaque 'rgb(128,128,128)' -fill black -opaque yellow -format '%[fx:maxima.intensity>0.05]' info:)
+  corner=$(convert "$grab.frame.png" -format "%[fx:abs(p{$((w - 1)),$((h - 1))}.r-0.5)<0.02 &&
+    abs(p{$((w - 1)),$((h - 1))}.g-0.5)<0.02 && abs(p{$((w - 1)),$((h - 1))}.b-0.5)<0.02]" info:)
+  echo "status ${status:-unread}, $([ "$picture" = 1 ] && echo top || echo no) picture," \
+    "corner $([ "$corner" = 1 ] && echo grey || echo colour)"
+}
+# Waits up to 5 s for the screen to show `expected` (the status line changes once a second).
+settled_shown() { # program, size, expected
+  local now
+  for _ in $(seq 20); do
+    now=$(shown "$1" "$2")
+    [[ $now == $3 ]] && break
+    sleep 0.25
+  done
+  echo "$now"
 }
 # Waits up to 5 s for the window to reach `expected`, then reports what it has.
 settled_state() {
@@ -106,12 +245,17 @@ settled_state() {
   done
   echo "$now"
 }
-# name, start size, then the window's size after the first Q and after the second (each
-# fullscreen). The 800x600 programs do the same everywhere; what the three 1024x768 ones do
-# depends on the library and the mutter release.
-monitor=1024x768
-version=$(mutter --version | awk '/^mutter/ {print $2; exit}')
+# name, start size, then the display's size after the first Q and after the second (each
+# fullscreen). The 800x600 programs do the same everywhere; with Debian's Allegro what the
+# three 1024x768 ones do depends on the mutter release.
 rows=("bounce_fit 800x600 640x480 800x600" "bounce_800 800x600 640x480 800x600")
+case $compositor in
+mutter) version=$(mutter --version | awk '/^mutter/ {print $2; exit}') ;;
+kwin_wayland) version=$("$scratch/kwin/kwin_wayland" --version 2>/dev/null | awk '{print $2; exit}') ;;
+*) version=$($compositor --version 2>&1 | awk '{print $NF; exit}') ;;
+esac
+# Debian's Allegro is recorded in mutter's session only.
+[ "$compositor" = mutter ] || [ "$expect" = described ] || version=unknown
 case $expect-${version%%.*} in
 described-*) large="800x600 1024x768" ;;
 recorded-43) large="800x600 800x600" ;;
@@ -129,13 +273,17 @@ for row in "${rows[@]}"; do
   (cd "$programs" && exec "./$name") 2>"$scratch/$name.err" &
   pid=$!
   if [ "$expect" = described ]; then
-    check "$name when shown" "$start fullscreen" "$(first_state "$name")"
+    frame="status $start, top picture, corner grey"
+    check "$name when shown" "$(window_at "$start") fullscreen" "$(first_state "$name")"
     check "$name covers the screen at start" yes "$(covers "$name" "$start")"
+    check "$name shows its frame at start" "$frame" "$(settled_shown "$name" "$start" "$frame")"
     for size in "$alt" "$back"; do
       press "$name" q 5
-      check "$name after Q to $size" "$size fullscreen" \
-        "$(settled_state "$name" "$size fullscreen")"
+      frame="status $size, top picture, corner grey"
+      check "$name after Q to $size" "$(window_at "$size") fullscreen" \
+        "$(settled_state "$name" "$(window_at "$size") fullscreen")"
       check "$name covers the screen at $size" yes "$(covers "$name" "$size")"
+      check "$name shows its frame at $size" "$frame" "$(settled_shown "$name" "$size" "$frame")"
     done
   else
     check "$name at start (a plain window)" "$start window" \
@@ -161,11 +309,11 @@ for row in "${rows[@]}"; do
   check "$name ends on Escape" 0 "$status"
 done
 if [ -n "${unknown:-}" ]; then
-  echo "wayland_session: mutter $version is not known yet; what it did is above (\"?\": not"
-  echo "known). Add its rows here and to the README's desktops table."
+  echo "wayland_session: $compositor $version with Debian's Allegro is not known yet; what it did"
+  echo "is above (\"?\": not known). Add its rows here and to docs/desktops."
   exit 77
 fi
-echo "mutter $version: $passed passed, $failed failed"
+echo "$compositor $version: $passed passed, $failed failed"
 [ "$failed" -eq 0 ] || for err in "$scratch"/*.err; do
   [ -s "$err" ] && { echo "$(basename "$err" .err) said:"; cat "$err"; }
 done
