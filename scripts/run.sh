@@ -13,6 +13,10 @@ if ! [[ " $programs " == *" $name "* ]]; then
 fi
 "$root/scripts/install_deps.sh"
 "$root/scripts/build.sh"
+if [ -z "${ALLEGRO_SOURCE:-}" ] && { [ -n "${WAYLAND_DISPLAY:-}" ] || [ "${XDG_SESSION_TYPE:-}" = wayland ]; }; then
+  echo "run.sh: with Debian's Allegro the programs are not right in a Wayland session" \
+    "(docs/xwayland); build the patched one: ALLEGRO_SOURCE=allegro-5.2.11.3.tar.xz scripts/run.sh $name" >&2
+fi
 if [ -n "${DISPLAY:-}" ] && "$build/tools/screen_tool" mode >/dev/null 2>&1; then
   # The program opens its picture from the current directory.
   cd "$build/bin"
