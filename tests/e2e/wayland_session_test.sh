@@ -21,6 +21,7 @@ programs=$2
 screen_tool=$3
 expect=${4:-recorded}
 monitor=1024x768
+command -v "$compositor" >/dev/null || { echo "wayland_session: $compositor is not installed"; exit 77; }
 scratch=$(mktemp -d)
 chmod 755 "$scratch"
 export XDG_RUNTIME_DIR=$scratch/runtime
