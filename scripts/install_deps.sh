@@ -20,8 +20,7 @@ case "${1:-}" in
 --package) packages+=("${package[@]}") ;;
 --tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${checkers[@]}" "${allegro_source[@]}"
   googletest wine64 unzip
-  libgtest-dev xvfb openbox mutter xwayland dbus-x11 x11-utils x11-xkb-utils x11-apps xdotool
-  kwin-wayland weston) ;;
+  libgtest-dev xvfb openbox mutter xwayland dbus-x11 x11-utils x11-xkb-utils x11-apps xdotool) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do
