@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the five programs for 64-bit Windows with MinGW-w64 against a real Allegro for
-# Windows, and makes the zip a Windows user unpacks; prints the zip's path last. Installs what
-# is missing first; extra arguments go to the programs' cmake.
+# Windows, and makes the installer and the zip a Windows user unpacks, from the same files;
+# prints the installer's path, then the zip's last. Installs what is missing first; extra
+# arguments go to the programs' cmake.
 # Allegro comes from ALLEGRO_WINDOWS_SOURCE, its source tarball (built once, into
 # BUILD_DIR/allegro), or from ALLEGRO_WINDOWS_PREFIX, an Allegro for Windows already built
 # (MSYS2's, a binary release). BUILD_DIR defaults to build-windows.
@@ -31,7 +32,9 @@ cmake -S "$root" -B "$build/programs" -DCMAKE_TOOLCHAIN_FILE="$root/windows/ming
   -DCMAKE_BUILD_TYPE=Release -DDEMO_ALLEGRO_PREFIX="$prefix" \
   -DDEMO_HOST_PICTURES="$build/pictures" "$@" >/dev/null
 cmake --build "$build/programs" --parallel "$(nproc 2>/dev/null || echo 2)" >/dev/null
+cmake --build "$build/programs" --target msi >/dev/null
 (cd "$build/programs" && cpack >/dev/null)
-zip=$(ls "$build"/programs/bounce-demos-*-win64.zip)
-mv -f "$zip" "$build/"
-echo "$build/$(basename "$zip")"
+for package in "$build"/programs/bounce-demos-*-win64.msi "$build"/programs/bounce-demos-*-win64.zip; do
+  mv -f "$package" "$build/"
+  echo "$build/$(basename "$package")"
+done

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, where any is missing; --capture adds the
-# virtual display and the GIF encoder, --windows the MinGW-w64 cross compiler, --package the
-# Debian packaging tools, --tests all of those, the test frameworks and the package checkers.
+# virtual display and the GIF encoder, --windows the MinGW-w64 cross compiler and the MSI
+# maker, --package the Debian packaging tools, --tests all of those, the test frameworks and the
+# package checkers.
 # With ALLEGRO_SOURCE set, or with --tests, also what building Allegro from its source needs.
 # Usage: scripts/install_deps.sh [--capture | --windows | --package | --tests]
 set -euo pipefail
 packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri
   libx11-dev libxtst-dev libxrandr-dev scdoc)
 capture=(xserver-xorg-core xserver-xorg-video-dummy xfonts-base imagemagick)
-windows=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 icoutils patch)
+windows=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 icoutils patch wixl)
 package=(dpkg-dev file)
 checkers=(lintian desktop-file-utils appstream devscripts)
 allegro_source=(patch xz-utils libxcursor-dev libxi-dev libxinerama-dev libxss-dev libgl-dev
@@ -19,7 +20,7 @@ case "${1:-}" in
 --windows) packages+=("${windows[@]}") ;;
 --package) packages+=("${package[@]}") ;;
 --tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${checkers[@]}" "${allegro_source[@]}"
-  googletest wine64 unzip
+  googletest wine64 unzip msitools liblnk-utils
   libgtest-dev xvfb openbox mutter xwayland dbus-x11 x11-utils x11-xkb-utils x11-apps xdotool) ;;
 esac
 missing=()

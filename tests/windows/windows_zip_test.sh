@@ -11,50 +11,17 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$1
 e2e_tests=$2
 screen_tool=$3
-if [ -z "${ALLEGRO_WINDOWS_SOURCE:-}${ALLEGRO_WINDOWS_PREFIX:-}" ]; then
-  echo "windows_zip: skipped: no Allegro for Windows; set ALLEGRO_WINDOWS_SOURCE to Allegro" \
-    "5.2.11.3's source tarball (or ALLEGRO_WINDOWS_PREFIX to one already built)"
-  exit 77
-fi
-zip=$(BUILD_DIR=$build "$root/scripts/build_windows.sh" -DDEMO_WARNINGS_AS_ERRORS=ON | tail -1) ||
-  { echo "windows_zip: the Windows build failed"; exit 1; }
+source "$root/tests/windows/wine_support.sh"
+build_windows_packages
 rm -rf "$build/unpacked"
 mkdir -p "$build/unpacked"
 (cd "$build/unpacked" && unzip -q "$zip") || exit 1
 programs=$build/unpacked/$(basename "$zip" .zip)
-
-# Wine with a prefix of its own, made once; its crash debugger, which would hang, replaced so
-# that a crash ends the program at once. One Wine session serves every run.
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-wineserver=$(dirname "$wine")/wineserver
-export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap '"$wineserver" -k 2>/dev/null' EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  "$wine" wineboot -i >/dev/null 2>&1
-  "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
-    /d 'cmd /c exit' /f >/dev/null 2>&1
-fi
-"$wineserver" -p
-# Wine gives back, at a program's end, the mode its session recorded. Left to come and go with
-# the programs, the session's desktop process at times recorded a program's mode, and every
-# later program of the session left that mode behind (once in CI on Wine 10; 2 of 9 probe runs
-# on Wine 8). Started first, at the desktop's mode, and kept up to the end by a console program
-# that waits on a pipe nobody writes, it has not done so since.
-coproc desktop_holder { "$wine" cmd /c pause >/dev/null 2>&1; }
-for _ in $(seq 100); do
-  grep -qa 'system32.explorer\.exe' /proc/[0-9]*/cmdline 2>/dev/null && break
-  sleep 0.1
-done
+export WINEPREFIX=$build/wine
+start_wine_session
 # Windows' own DLLs: those Wine makes.
 windows_own=$(dirname "$(find /usr/lib -path '*/wine/x86_64-windows/kernel32.dll' | head -1)")
 
-passed=0
-failed=0
-check() { # what, then the command that must succeed
-  local what=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else echo "FAIL $what"; failed=$((failed + 1)); fi
-}
 has_file() { # folder, file name in any case
   ls "$1" | grep -ixF "$2" >/dev/null
 }
@@ -62,12 +29,6 @@ has_file() { # folder, file name in any case
 windows_own_or_in_zip() { # DLL name
   has_file "$programs" "$1" || has_file "$windows_own" "$1"
 }
-box_shown() { # program name
-  local windows
-  windows=$(xwininfo -root -tree)
-  grep -qF "\"$1\": (\"$1.exe\"" <<<"$windows"
-}
-
 # What is in the zip: the programs, Allegro's DLLs, the pictures, the licences, the text.
 contents=$(cd "$programs" && ls | sort | paste -sd' ')
 check "zip holds: $contents" test "$contents" = "LICENSE-Allegro.txt LICENSE.txt README.txt \
@@ -95,39 +56,14 @@ for file in "$programs"/*.exe "$programs"/*.dll; do
   esac
 done
 
-# A set-up failure: the line in a message box once the desktop has its mode back; closing the
-# box ends the program with status 1. Wine's trace of the box tells the text it shows. First,
-# since the session's first window waits about 10 s for Wine's desktop process to come up.
+# A set-up failure, first, since the session's first window waits about 10 s for Wine's
+# desktop process to come up.
 scratch=$(mktemp -d)
 for name in bounce_800 bounce_flash; do
-  (cd "$scratch" && WINEDEBUG=+msgbox exec "$wine" "$programs/$name.exe") 2>"$scratch/err" &
-  pid=$!
-  for _ in $(seq 100); do
-    box_shown "$name" && break
-    sleep 0.2
-  done
-  line="$name: cannot load the picture \\\"bmp.jpg\\\" from the current directory"
-  check "$name shows its message box" box_shown "$name"
-  check "$name gave the mode back first" test "$("$screen_tool" mode)" = 1024x768
-  sleep 0.5
-  "$screen_tool" key Return 150
-  status=hung
-  for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid"; status=$?; break; }
-    sleep 0.2
-  done
-  [ "$status" != hung ] || kill -9 "$pid"
-  check "$name ends with status 1 once the box is closed, not $status" test "$status" = 1
-  check "$name's box shows its line" grep -qF "MSGBOX_OnInit L\"$line\"" "$scratch/err"
+  check_failure_box "$name" sh -c 'cd "$1" && exec "$2" "$3"' - "$scratch" "$wine" "$programs/$name.exe"
 done
 rm -rf "$scratch"
 
-# Each program's scenario, started from the unpacked folder through Wine, and Q on a Russian
-# layout with a US one beside it. (On Russian alone Wine 8 matches no layout of its own and gives
-# the key at Q's place VK_OEM_1, its fault: Windows gives it VK_Q, docs/keyboard-layouts.) Keys
-# are held as a person holds them: Wine misses taps of a few milliseconds at times.
-E2E_LAUNCHER=$wine E2E_PROGRAM_DIR=$programs E2E_KEY_HOLD_MS=150 \
-  "$e2e_tests" --gtest_filter='all/program_e2e.runs_*:layouts/layout_e2e.*/ru_us'
-check "the programs' scenarios under Wine" test $? -eq 0
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+# Each program's scenario, started from the unpacked folder through Wine.
+check_scenarios "$programs" "$wine"
+report
