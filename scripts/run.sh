@@ -13,7 +13,9 @@ if ! [[ " $programs " == *" $name "* ]]; then
 fi
 "$root/scripts/install_deps.sh"
 "$root/scripts/build.sh"
-if [ -z "${ALLEGRO_SOURCE:-}" ] && { [ -n "${WAYLAND_DISPLAY:-}" ] || [ "${XDG_SESSION_TYPE:-}" = wayland ]; }; then
+# Built against the patched Allegro once, the build folder keeps it.
+patched=$(sed -n 's/^DEMO_ALLEGRO_SOURCE:[A-Z]*=//p' "$build/CMakeCache.txt")
+if [ -z "$patched" ] && { [ -n "${WAYLAND_DISPLAY:-}" ] || [ "${XDG_SESSION_TYPE:-}" = wayland ]; }; then
   echo "run.sh: with Debian's Allegro the programs are not right in a Wayland session" \
     "(docs/xwayland); build the patched one: ALLEGRO_SOURCE=allegro-5.2.11.3.tar.xz scripts/run.sh $name" >&2
 fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the end-to-end tests on a virtual display of their own, stopped however they end; with
-# WM set, under that window manager (openbox, or mutter for mutter's X11 session), started with
-# a session bus of its own; the tests see its name in E2E_WINDOW_MANAGER.
+# WM set, under that window manager (openbox; xfwm4, Xfce's; kwin_x11, KDE Plasma's X11 session;
+# or mutter for GNOME's X11 session), started with a session bus of its own; the tests see its
+# name in E2E_WINDOW_MANAGER.
 # Usage: [WM=openbox] run_e2e.sh TEST_PROGRAM STATE_DIR [its arguments]
 set -u
 binary=$1
@@ -25,6 +26,8 @@ if [ -n "$wm" ]; then
   case $wm in
   openbox) command=(openbox) ;;
   mutter) command=(mutter --x11 --replace) ;;
+  kwin_x11) command=(env QT_QPA_PLATFORM=xcb kwin_x11 --replace) ;;
+  xfwm4) command=(xfwm4 --replace) ;;
   *) echo "run_e2e.sh: no window manager \"$wm\"" >&2; exit 2 ;;
   esac
   eval "$(dbus-launch --sh-syntax)"
