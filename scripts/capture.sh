@@ -2,13 +2,14 @@
 # Records a program on the virtual display: runs it for SECONDS, presses Q halfway and Escape
 # at the end, and writes an animated GIF of what a screen would have shown and a PNG still.
 # Usage: scripts/capture.sh [PROGRAM] [SECONDS] [OUT_DIR]   (defaults: bounce_fit 6 capture/)
-# CAPTURE_FPS (default 25) and CAPTURE_SIZE (the GIF's size, default 512x384) tune the GIF.
+# CAPTURE_FPS (default 25) and CAPTURE_SIZE (the GIF's size, default 512x384) tune the GIF;
+# CAPTURE_DIR is OUT_DIR's default (for scripts/run.sh, which gives none).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 name=${1:-bounce_fit}
 seconds=${2:-6}
-out=${3:-$root/capture}
+out=${3:-${CAPTURE_DIR:-$root/capture}}
 fps=${CAPTURE_FPS:-25}
 size=${CAPTURE_SIZE:-512x384}
 programs="bounce_fit bounce_800 bounce_1024 bounce_vsync bounce_flash"

@@ -18,7 +18,7 @@ status=$("$build/tools/screen_tool" file-status "$out/bounce_800.png")
 grep -q "wrote $out/bounce_800.gif and $out/bounce_800.png" "$out/log" ||
   { echo "FAIL: capture.sh did not say where it wrote"; failed=1; }
 # In a Wayland session, with Debian's Allegro, one line says so before the recording.
-said=$(env -u DISPLAY WAYLAND_DISPLAY=wayland-0 BUILD_DIR=$build "$root/scripts/run.sh" bounce_800 1 2>&1 >/dev/null)
+said=$(env -u DISPLAY WAYLAND_DISPLAY=wayland-0 BUILD_DIR=$build CAPTURE_DIR=$out "$root/scripts/run.sh" bounce_800 2 2>&1 >/dev/null)
 [ "$(grep -c 'not right in a Wayland session' <<<"$said")" = 1 ] &&
   [[ "$said" == *"ALLEGRO_SOURCE=allegro-5.2.11.3.tar.xz scripts/run.sh bounce_800"* ]] ||
   { echo "FAIL: run.sh in a Wayland session said '$said'"; failed=1; }
