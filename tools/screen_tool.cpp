@@ -12,7 +12,8 @@
 static int usage() {
   std::fprintf(stderr,
                "usage: screen_tool mode | set-mode WIDTH HEIGHT | status | file-status FILE |\n"
-               "                   grab FILE.png | key KEYSYM [HOLD_MS] | close PID\n");
+               "                   file-frame FILE WIDTH HEIGHT | grab FILE.png |\n"
+               "                   key KEYSYM [HOLD_MS] | close PID\n");
   return 2;
 }
 
@@ -59,6 +60,45 @@ static bool load_image(const char *path, screen_image &image) {
   return true;
 }
 
+// A grab of a whole monitor sampled to a display's size, nearest pixel, as a monitor scales a
+// mode to its panel.
+static screen_image sample_image(const screen_image &image, int width, int height) {
+  screen_image sampled{};
+  sampled.width = width;
+  sampled.height = height;
+  sampled.pixels.resize(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; y++)
+    for (int x = 0; x < width; x++) {
+      int from_x = static_cast<int>((x + 0.5) * image.width / width);
+      int from_y = static_cast<int>((y + 0.5) * image.height / height);
+      sampled.pixels[static_cast<size_t>(y) * width + x] =
+          image.pixels[static_cast<size_t>(from_y) * image.width + from_x];
+    }
+  return sampled;
+}
+
+// What a grab of the monitor shows of a program's frame at a display size: "status WxH, top
+// picture|no picture, corner grey|colour". The status line read where the frame's top-left
+// corner should be says the frame is placed from that corner at that scale; the picture is any
+// colour but the background's grey and the status line's yellow on a row just below the status
+// line; the bottom-right corner shows the background's grey where the frame reaches it.
+static std::string describe_frame(const screen_image &grab, int width, int height) {
+  const rgb_colour grey = {128, 128, 128}, yellow = {255, 255, 0};
+  screen_image frame = sample_image(grab, width, height);
+  status_reading status = parse_status_line(read_status_line(frame, builtin_glyphs()));
+  bool picture = false;
+  for (int x = 0; x < width; x++) {
+    uint32_t pixel = frame.pixels[static_cast<size_t>(40) * width + x];
+    picture = picture || (!near_colour(pixel, grey, 12) && !near_colour(pixel, yellow, 12));
+  }
+  bool corner_grey = near_colour(frame.pixels.back(), grey, 5);
+  char size[32] = "unread";
+  if (status.read)
+    std::snprintf(size, sizeof size, "%dx%d", status.width, status.height);
+  return std::string("status ") + size + (picture ? ", top picture" : ", no picture") +
+         (corner_grey ? ", corner grey" : ", corner colour");
+}
+
 int main(int argc, char **argv) {
   if (argc < 2)
     return usage();
@@ -68,6 +108,15 @@ int main(int argc, char **argv) {
     if (!load_image(argv[2], image))
       return 1;
     std::printf("%s\n", read_status_line(image, builtin_glyphs()).c_str());
+    return 0;
+  }
+  if (command == "file-frame" && argc == 5) {
+    screen_image image{};
+    int width = std::atoi(argv[3]), height = std::atoi(argv[4]);
+    if (!load_image(argv[2], image) || image.width < width || image.height < height || width < 41 ||
+        height < 1)
+      return 1;
+    std::printf("%s\n", describe_frame(image, width, height).c_str());
     return 0;
   }
   x_screen screen{};
