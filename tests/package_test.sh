@@ -2,7 +2,8 @@
 # The Debian package as Debian and a desktop user meet it: built by scripts/build_deb.sh, clean
 # under lintian (errors and warnings fail), valid menu entries and metainfo; installed with
 # apt, hardened, each program started the way its menu entry starts it on a virtual display
-# (Path= and Exec=), its status line seen, ended with Escape and status 0; then removed,
+# (Path= and Exec=), its status line seen, ended with Escape and status 0; built with the
+# patched Allegro (ALLEGRO_SOURCE), also in mutter's and KWin's Wayland sessions; then removed,
 # leaving nothing behind. Needs root (or sudo).   Usage: package_test.sh BUILD_DIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -90,6 +91,19 @@ export DISPLAY
 for entry in /usr/share/applications/org.example.bounce_demos.*.desktop; do
   check "menu entry $(basename "$entry") starts its program with its picture" run_entry "$entry"
 done
+
+# Built with the patched Allegro (ALLEGRO_SOURCE, as for scripts/build_deb.sh), the package is
+# right in Wayland sessions too: each program from its menu entry, in mutter's and KWin's.
+if [ -n "${ALLEGRO_SOURCE:-}" ]; then
+  for compositor in mutter kwin_wayland; do
+    bash "$here/e2e/wayland_session_test.sh" "$compositor" /usr/share/applications "$screen_tool" \
+      described >"$display_state/$compositor.log" 2>&1
+    status=$?
+    sed 's/^/     /' "$display_state/$compositor.log"
+    [ "$status" -eq 77 ] ||
+      check "each program from its menu entry in $compositor's Wayland session" test "$status" -eq 0
+  done
+fi
 
 check "apt-get remove --purge" \
   bash -c "DEBIAN_FRONTEND=noninteractive $sudo apt-get remove --purge -y -qq bounce-demos >/dev/null"
