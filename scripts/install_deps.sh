@@ -21,8 +21,8 @@ case "${1:-}" in
 --package) packages+=("${package[@]}") ;;
 --tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${checkers[@]}" "${allegro_source[@]}"
   googletest wine64 unzip msitools liblnk-utils
-  libgtest-dev xvfb openbox xfwm4 kwin-x11 mutter xwayland dbus-x11 x11-utils x11-xkb-utils
-  x11-apps xdotool) ;;
+  libgtest-dev xvfb openbox xfwm4 kwin-x11 mutter kwin-wayland weston sway grim wtype xwayland
+  dbus-x11 x11-utils x11-xkb-utils x11-xserver-utils x11-apps xdotool) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do
