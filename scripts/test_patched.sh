@@ -2,10 +2,10 @@
 # Builds the programs against Allegro built from TARBALL with the project's patches (into
 # build-patched, or BUILD_DIR), and runs the desktop scenarios with them: bare X (Q on every
 # keyboard layout there too), openbox, xfwm4, kwin_x11, the Wayland sessions of mutter,
-# kwin_wayland, Weston and sway (where they must now do all that they do on bare X), the Debian package
-# built with that Allegro (its menu entries in mutter's and KWin's Wayland sessions too), and
-# mutter's X11 session: the switch back after pauses once, the scenario ten times over.
-# (mutter's freeze under quick switches, which the patches do not touch, is tested with
+# kwin_wayland, Weston and sway (where they must now do all that they do on bare X), the Debian
+# package built with that Allegro (its menu entries in mutter's and KWin's Wayland sessions
+# too), and mutter's X11 session: the switch back after pauses once, the scenario ten times
+# over. (mutter's freeze under quick switches, which the patches do not touch, is tested with
 # Debian's Allegro: mutter 48 froze in 1 of 3 runs with this one.)
 # Extra arguments go to cmake.
 # Usage: scripts/test_patched.sh TARBALL [cmake arguments]
