@@ -1,11 +1,15 @@
 // bench_runner: on an X display, compares each program with its reference loop (passes and
-// motion steps a second, time to first frame, peak memory), or soaks one program for minutes.
-// Usage: bench_runner bench [PAIRS]      bench_runner soak PROGRAM MINUTES
+// motion steps a second, time to first frame, peak memory; the instructions of a pass, counted
+// by callgrind; the size switch, timed), or soaks one program for minutes.
+// Usage: bench_runner bench [PAIRS] | count [PROGRAM] | switch [PRESSES] | soak PROGRAM MINUTES
 #include <X11/keysym.h>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -227,6 +231,250 @@ int bench(const x_screen &screen, const glyph_table &glyphs, const std::string &
   return all_ok ? 0 : 1;
 }
 
+// What callgrind counted of a loop function (`run_loop`, in the programs and the reference
+// loops alike): its own instructions, those of the library calls it makes itself (the polls
+// of the keyboard, the clock and the events each pass), and the passes (one keyboard-state call
+// each). What it calls of its own executable (the step, the frame, the status line, the size
+// switch) is left out, and with it the drawing: the renderer's cost, the same on both sides.
+struct loop_count {
+  double passes = 0;
+  std::map<std::string, double> own;                        // source line: cost
+  std::map<std::string, std::pair<double, double>> library; // callee: calls, cost
+};
+
+// Under callgrind a pass lasts a tenth of a second, so a run has some fifty of them, and what
+// happens once a run (entering and leaving the loop, the queue's extra polls for its few key
+// events) would weigh in as it never does at full speed: a pass's counts are taken line by line
+// and callee by callee, each rounded to what a pass makes of it.
+
+// A pass's own instructions: each source line's, rounded.
+double own_a_pass(const loop_count &count) {
+  double sum = 0;
+  for (const auto &line : count.own)
+    sum += std::round(line.second / count.passes);
+  return sum;
+}
+
+// A pass's library instructions: each callee's cost a call times the calls a pass makes to it,
+// rounded.
+double library_a_pass(const loop_count &count) {
+  double sum = 0;
+  for (const auto &callee : count.library)
+    sum +=
+        std::round(callee.second.first / count.passes) * callee.second.second / callee.second.first;
+  return sum;
+}
+
+// Reads a callgrind output file written with --compress-strings=no --compress-pos=no: "fn=",
+// "cob=", "cfn=" and "calls=" lines say what the cost lines after them belong to; the cost
+// line after "calls=" is the calls' inclusive cost.
+loop_count read_callgrind(const std::string &path, const std::string &executable) {
+  loop_count count;
+  std::ifstream in(path);
+  std::string line, object, file, function, callee_object, callee;
+  bool callee_object_given = false, call_cost = false;
+  double calls = 0;
+  // Named by the path it was started by, or one that leads to the same file.
+  std::string tail = executable.substr(executable.rfind('/'));
+  auto ours = [&tail](const std::string &file) {
+    return file.size() >= tail.size() &&
+           file.compare(file.size() - tail.size(), tail.size(), tail) == 0;
+  };
+  while (std::getline(in, line)) {
+    if (line.compare(0, 3, "ob=") == 0) {
+      object = line.substr(3);
+    } else if (line.compare(0, 3, "fl=") == 0 || line.compare(0, 3, "fi=") == 0 ||
+               line.compare(0, 3, "fe=") == 0) {
+      file = line.substr(3);
+    } else if (line.compare(0, 3, "fn=") == 0) {
+      function = line.substr(3);
+    } else if (line.compare(0, 4, "cob=") == 0) {
+      callee_object = line.substr(4);
+      callee_object_given = true;
+    } else if (line.compare(0, 4, "cfn=") == 0) {
+      callee = line.substr(4);
+      // Without cob=, the callee is in the caller's object.
+      if (!callee_object_given)
+        callee_object = object;
+    } else if (line.compare(0, 6, "calls=") == 0) {
+      calls = std::atof(line.c_str() + 6);
+      call_cost = true;
+    } else if (!line.empty() && line[0] >= '0' && line[0] <= '9') {
+      bool in_loop = ours(object) && function.find("run_loop") != std::string::npos;
+      std::istringstream fields(line);
+      std::string position;
+      double cost = 0;
+      fields >> position >> cost;
+      if (in_loop && !call_cost)
+        count.own[file + ":" + position] += cost;
+      if (in_loop && call_cost && !ours(callee_object)) {
+        count.library[callee].first += calls;
+        count.library[callee].second += cost;
+      }
+      if (in_loop && call_cost && callee == "al_get_keyboard_state")
+        count.passes += calls;
+      call_cost = callee_object_given = false;
+    }
+  }
+  return count;
+}
+
+// Runs `path` under callgrind, counting only inside its loop, for a few seconds of its motion.
+bool count_loop(const x_screen &screen, const std::string &path, const std::string &folder,
+                loop_count &count) {
+  std::string out = folder + "/callgrind.out";
+  std::remove(out.c_str());
+  // Bound at start: a function's first call would otherwise pay the dynamic linker's lazy
+  // binding (some 800 instructions) inside the loop.
+  setenv("LD_BIND_NOW", "1", 1);
+  running_program program = start_program("valgrind", folder,
+                                          {"--tool=callgrind", "--callgrind-out-file=" + out,
+                                           "--toggle-collect=*run_loop*", "--compress-strings=no",
+                                           "--compress-pos=no", path});
+  bool moving = wait_until([&] { return picture_left(screen) >= 0; }, 120, 0.05);
+  sleep_seconds(2.0);
+  // A pass takes a tenth of a second and more under callgrind, and its end a while.
+  int status = -1;
+  if (moving) {
+    screen_tap_key(screen, XK_Escape, 1000);
+    status = wait_for_exit(program, 60);
+  } else {
+    kill_program(program);
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "bench_runner: %s under callgrind: %s\n", path.c_str(),
+                 moving ? "did not end on Escape" : "showed no frame");
+    return false;
+  }
+  count = read_callgrind(out, path);
+  return count.passes > 0;
+}
+
+// The instructions a pass of each program's loop and of its reference loop, and the verdict:
+// a program's loop at most 3 % more than its reference's, its own code and its library calls
+// together.
+int count(const x_screen &screen, const std::string &folder, const std::string &only) {
+  std::printf(
+      "| program | own a pass | library calls a pass | passes | reference own | "
+      "reference library | reference passes | ratio |\n|---|---|---|---|---|---|---|---|\n");
+  bool all_ok = true;
+  goal g{"instructions a pass at most 1.03 of the reference loop's", 1.03, true, "", 0};
+  for (const program_row &row : program_rows) {
+    if (!only.empty() && only != row.name)
+      continue;
+    loop_count a, b;
+    if (!count_loop(screen, std::string(PROGRAM_DIR "/") + row.name, folder, a) ||
+        !count_loop(screen, reference_path(row), folder, b)) {
+      std::fprintf(stderr, "bench_runner: no count of %s or its reference loop\n", row.name);
+      all_ok = false;
+      continue;
+    }
+    double a_own = own_a_pass(a), a_library = library_a_pass(a);
+    double b_own = own_a_pass(b), b_library = library_a_pass(b);
+    double ratio = (a_own + a_library) / (b_own + b_library);
+    std::printf("| %s | %.0f | %.1f | %.0f | %.0f | %.1f | %.0f | %.3f |\n", row.name, a_own,
+                a_library, a.passes, b_own, b_library, b.passes, ratio);
+    std::fflush(stdout);
+    judge(g, row.name, ratio);
+  }
+  bool met = !g.worst_program.empty() && g.worst <= g.limit;
+  std::printf("\n- %s: %s (least favourable: %s, %.3f)\n", g.text, met ? "met" : "MISSED",
+              g.worst_program.c_str(), g.worst);
+  return all_ok && met ? 0 : 1;
+}
+
+// Seconds from a Q key-down to the first frame at the other size on the screen: once the
+// server reports the new mode, the picture seen at a new place (a frame drawn since).
+double switch_seconds(const x_screen &screen, video_mode to) {
+  double pressed = seconds_now();
+  screen_tap_key(screen, XK_q, 5);
+  int before = -2;
+  double shown = -1.0;
+  wait_until(
+      [&] {
+        video_mode now = screen_mode(screen);
+        if (now.width != to.width || now.height != to.height)
+          return false;
+        int left = picture_left(screen);
+        if (before == -2)
+          before = left;
+        else if (left >= 0 && left != before)
+          shown = seconds_now();
+        return shown >= 0;
+      },
+      5, 0.0005);
+  return shown < 0 ? -1.0 : shown - pressed;
+}
+
+// Each way's switch times of one run of `path`, `presses` each way.
+bool time_switches(const x_screen &screen, const std::string &path, const std::string &folder,
+                   const program_row &row, int presses, std::vector<double> times[2]) {
+  running_program program = start_program(path, folder);
+  if (!wait_until([&] { return picture_left(screen) >= 0; }, 15, 0.001)) {
+    kill_program(program);
+    return false;
+  }
+  sleep_seconds(0.5);
+  for (int press = 0; press < 2 * presses; press++) {
+    int way = press % 2; // 0: to the alternate size, 1: back
+    double seconds = switch_seconds(screen, way == 0 ? row.alt : row.start);
+    if (seconds < 0) {
+      kill_program(program);
+      return false;
+    }
+    times[way].push_back(seconds * 1000);
+    sleep_seconds(0.3);
+  }
+  return ends_on_escape(screen, program);
+}
+
+// The server's own mode set alone, to the same mode, until it reports it: no program can
+// switch faster on this server.
+void time_mode_sets(const x_screen &screen, const program_row &row, int presses,
+                    std::vector<double> times[2]) {
+  for (int press = 0; press < 2 * presses; press++) {
+    video_mode to = press % 2 == 0 ? row.alt : row.start;
+    double start = seconds_now();
+    screen_set_mode(screen, to.width, to.height);
+    wait_until(
+        [&] {
+          video_mode now = screen_mode(screen);
+          return now.width == to.width && now.height == to.height;
+        },
+        5, 0.0005);
+    times[press % 2].push_back((seconds_now() - start) * 1000);
+    sleep_seconds(0.1);
+  }
+}
+
+// The size switch timed both ways for each program, its reference loop and the bare mode
+// set; printed, never judged: wall-clock times on this machine wander.
+int switches(const x_screen &screen, const std::string &folder, int presses) {
+  std::printf("| program | way | program, ms | reference, ms | ratio | bare mode set, ms |\n"
+              "|---|---|---|---|---|---|\n");
+  bool all_ok = true;
+  for (const program_row &row : program_rows) {
+    std::vector<double> program[2], reference[2], bare[2];
+    if (!time_switches(screen, std::string(PROGRAM_DIR "/") + row.name, folder, row, presses,
+                       program) ||
+        !time_switches(screen, reference_path(row), folder, row, presses, reference)) {
+      std::fprintf(stderr, "bench_runner: a switch of %s or its reference loop was not seen\n",
+                   row.name);
+      all_ok = false;
+      continue;
+    }
+    time_mode_sets(screen, row, presses, bare);
+    for (int way = 0; way < 2; way++) {
+      video_mode to = way == 0 ? row.alt : row.start;
+      std::printf("| %s | to %dx%d | %s | %s | %.3f | %s |\n", row.name, to.width, to.height,
+                  spread(program[way], "%.0f").c_str(), spread(reference[way], "%.0f").c_str(),
+                  median(program[way]) / median(reference[way]), spread(bare[way], "%.1f").c_str());
+    }
+    std::fflush(stdout);
+  }
+  return all_ok ? 0 : 1;
+}
+
 // One program for `minutes` with a size switch every second; each minute's peak of resident
 // memory must stay within 1 MiB of the first minute's.
 int soak(const x_screen &screen, const glyph_table &glyphs, const std::string &folder,
@@ -283,11 +531,12 @@ int soak(const x_screen &screen, const glyph_table &glyphs, const std::string &f
 
 int main(int argc, char **argv) {
   std::string mode = argc > 1 ? argv[1] : "";
-  if (mode != "bench" && !(mode == "soak" && argc == 4)) {
-    std::fprintf(stderr, "usage: bench_runner bench [PAIRS] | soak PROGRAM MINUTES\n");
+  if (mode != "bench" && mode != "count" && mode != "switch" && !(mode == "soak" && argc == 4)) {
+    std::fprintf(stderr, "usage: bench_runner bench [PAIRS] | count [PROGRAM] | switch [PRESSES] | "
+                         "soak PROGRAM MINUTES\n");
     return 2;
   }
-  // Both kinds of run use one plain picture, easy to find on the screen, in both formats.
+  // Every kind of run uses one plain picture, easy to find on the screen, in both formats.
   x_screen screen{};
   char folder[] = "/tmp/bounce_bench_XXXXXX";
   if (!screen_open(screen, nullptr) || !mkdtemp(folder) ||
@@ -297,9 +546,16 @@ int main(int argc, char **argv) {
     return 1;
   }
   glyph_table glyphs = builtin_glyphs();
-  int status = mode == "bench"
-                   ? bench(screen, glyphs, folder, argc > 2 ? std::max(1, std::atoi(argv[2])) : 3)
-                   : soak(screen, glyphs, folder, argv[2], std::max(1, std::atoi(argv[3])));
+  int number = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+  int status = 0;
+  if (mode == "bench")
+    status = bench(screen, glyphs, folder, number);
+  else if (mode == "count")
+    status = count(screen, folder, argc > 2 ? argv[2] : "");
+  else if (mode == "switch")
+    status = switches(screen, folder, number);
+  else
+    status = soak(screen, glyphs, folder, argv[2], std::max(1, std::atoi(argv[3])));
   screen_close(screen);
   std::system(("rm -rf " + std::string(folder)).c_str());
   return status;

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, where any is missing; --capture adds the
-# virtual display and the GIF encoder, --windows the MinGW-w64 cross compiler and the MSI
-# maker, --package the Debian packaging tools, --tests all of those, the test frameworks and the
-# package checkers.
+# virtual display and the GIF encoder (--bench valgrind too), --windows the MinGW-w64 cross
+# compiler and the MSI maker, --package the Debian packaging tools, --tests all of those, the
+# test frameworks and the package checkers.
 # With ALLEGRO_SOURCE set, or with --tests, also what building Allegro from its source needs.
-# Usage: scripts/install_deps.sh [--capture | --windows | --package | --tests]
+# Usage: scripts/install_deps.sh [--capture | --bench | --windows | --package | --tests]
 set -euo pipefail
 packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri
   libx11-dev libxtst-dev libxrandr-dev scdoc)
@@ -17,10 +17,11 @@ allegro_source=(patch xz-utils libxcursor-dev libxi-dev libxinerama-dev libxss-d
 [ -z "${ALLEGRO_SOURCE:-}" ] || packages+=("${allegro_source[@]}")
 case "${1:-}" in
 --capture) packages+=("${capture[@]}") ;;
+--bench) packages+=("${capture[@]}" valgrind) ;;
 --windows) packages+=("${windows[@]}") ;;
 --package) packages+=("${package[@]}") ;;
 --tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${checkers[@]}" "${allegro_source[@]}"
-  googletest wine64 unzip msitools liblnk-utils
+  googletest wine64 unzip msitools liblnk-utils valgrind
   libgtest-dev xvfb openbox xfwm4 kwin-x11 mutter kwin-wayland weston sway grim wtype xwayland
   dbus-x11 x11-utils x11-xkb-utils x11-xserver-utils x11-apps xdotool) ;;
 esac
