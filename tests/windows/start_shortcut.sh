@@ -13,7 +13,8 @@ for picture in bmp.jpg bmp.png; do
   [ ! -f "$picture" ] || cp -f "$picture" "$(dirname "$1")/"
 done
 for link in "$SHORTCUTS"/*.lnk; do
-  info=$(lnkinfo "$link" 2>/dev/null)
+  # liblnk 20240423 (Debian 13) doubles each backslash; 20181227 (Debian 12) does not.
+  info=$(lnkinfo "$link" 2>/dev/null | sed 's/\\\\/\\/g')
   target=$(sed -n 's/^[[:space:]]*Local path[[:space:]]*: //p' <<<"$info")
   folder=$(sed -n 's/^[[:space:]]*Working directory[[:space:]]*: //p' <<<"$info")
   if [ "${target##*\\}" = "$name" ]; then
