@@ -110,14 +110,14 @@ CONFIG
     WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
     exec sway -c $scratch/sway.config" >"$scratch/session.log" 2>&1 &
   session_pids+=($!)
+  let_in=false
   for _ in $(seq 150); do
-    [ -s "$scratch/sway/display" ] && DISPLAY=$(cat "$scratch/sway/display") xhost 2>/dev/null |
-      grep -q localuser:root && break
+    DISPLAY=$(cat "$scratch/sway/display" 2>/dev/null)
+    [ -n "$DISPLAY" ] && DISPLAY=$DISPLAY xhost 2>/dev/null | grep -q localuser:root &&
+      { let_in=true; break; }
     sleep 0.1
   done
-  DISPLAY=$(cat "$scratch/sway/display" 2>/dev/null)
-  [ -n "$DISPLAY" ] && DISPLAY=$DISPLAY xhost 2>/dev/null | grep -q localuser:root ||
-    { echo "sway did not start, or did not let root in:"; tail -20 "$scratch/session.log"; exit 1; }
+  $let_in || { echo "sway did not start, or did not let root in:"; tail -20 "$scratch/session.log"; exit 1; }
   export WAYLAND_DISPLAY=$(ls -d "$scratch"/sway/wayland-* | grep -v lock | head -1)
   # Headless sway has no keyboard, so no window has the keyboard's focus and XTest's keys go
   # nowhere. A virtual keyboard that types nothing gives the seat one; a key pressed through

@@ -7,11 +7,7 @@
 # upgrade to a newer version, and a silent uninstall that leaves the prefix as it was.
 # Usage: windows_msi_test.sh BUILD_DIR E2E_TESTS SCREEN_TOOL
 set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-build=$1
-e2e_tests=$2
-screen_tool=$3
-source "$root/tests/windows/wine_support.sh"
+source "$(dirname "$0")/wine_support.sh"
 build_windows_packages
 upgrade_code="{ACC237A3-C4C7-4931-984D-6DEC40E8F724}"
 programs="bounce_1024 bounce_800 bounce_fit bounce_flash bounce_vsync"

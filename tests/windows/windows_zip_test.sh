@@ -7,11 +7,7 @@
 # box.
 # Usage: windows_zip_test.sh BUILD_DIR E2E_TESTS SCREEN_TOOL
 set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-build=$1
-e2e_tests=$2
-screen_tool=$3
-source "$root/tests/windows/wine_support.sh"
+source "$(dirname "$0")/wine_support.sh"
 build_windows_packages
 rm -rf "$build/unpacked"
 mkdir -p "$build/unpacked"

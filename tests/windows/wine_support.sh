@@ -1,6 +1,10 @@
 # What the Windows tests share, sourced: the build, a Wine session on the virtual display
 # ($DISPLAY), the checks' tally, a set-up failure shown in a message box, and the programs'
-# end-to-end scenarios under Wine. Expects root, build, e2e_tests and screen_tool set.
+# end-to-end scenarios under Wine. Reads the tests' arguments: BUILD_DIR E2E_TESTS SCREEN_TOOL.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+build=$1
+e2e_tests=$2
+screen_tool=$3
 
 # The installer's and the zip's paths, from the Windows build.
 build_windows_packages() {
