@@ -7,9 +7,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -232,31 +233,30 @@ int bench(const x_screen &screen, const glyph_table &glyphs, const std::string &
 }
 
 // What callgrind counted of a loop function (`run_loop`, in the programs and the reference
-// loops alike): its own instructions, those of the library calls it makes itself (the polls
-// of the keyboard, the clock and the events each pass), and the passes (one keyboard-state call
-// each). What it calls of its own executable (the step, the frame, the status line, the size
-// switch) is left out, and with it the drawing: the renderer's cost, the same on both sides.
+// loops alike) over a stretch of passes: its own instructions, those of the library calls it
+// makes itself (the polls of the keyboard, the clock and the events each pass), and the passes
+// (one keyboard-state call each). What it calls of its own executable (the step, the frame,
+// the status line, the size switch) is left out, and with it the drawing: the renderer's cost,
+// the same on both sides.
 struct loop_count {
   double passes = 0;
-  std::map<std::string, double> own;                        // source line: cost
+  std::map<unsigned long, double> own;                      // instruction's address: runs
   std::map<std::string, std::pair<double, double>> library; // callee: calls, cost
 };
 
-// Under callgrind a pass lasts a tenth of a second, so a run has some fifty of them, and what
-// happens once a run (entering and leaving the loop, the queue's extra polls for its few key
-// events) would weigh in as it never does at full speed: a pass's counts are taken line by line
-// and callee by callee, each rounded to what a pass makes of it.
+// The stretch counted begins and ends inside a pass, and some passes also step twice or redraw
+// the status line: each instruction's runs and each callee's calls are rounded to what a pass
+// makes of them.
 
-// A pass's own instructions: each source line's, rounded.
+// A pass's own instructions.
 double own_a_pass(const loop_count &count) {
   double sum = 0;
-  for (const auto &line : count.own)
-    sum += std::round(line.second / count.passes);
+  for (const auto &instruction : count.own)
+    sum += std::round(instruction.second / count.passes);
   return sum;
 }
 
-// A pass's library instructions: each callee's cost a call times the calls a pass makes to it,
-// rounded.
+// A pass's library instructions: each callee's cost a call times the calls a pass makes to it.
 double library_a_pass(const loop_count &count) {
   double sum = 0;
   for (const auto &callee : count.library)
@@ -265,13 +265,41 @@ double library_a_pass(const loop_count &count) {
   return sum;
 }
 
-// Reads a callgrind output file written with --compress-strings=no --compress-pos=no: "fn=",
-// "cob=", "cfn=" and "calls=" lines say what the cost lines after them belong to; the cost
-// line after "calls=" is the calls' inclusive cost.
-loop_count read_callgrind(const std::string &path, const std::string &executable) {
+// Where the function `name` lies in `executable`, from its symbols: [first, end).
+bool function_range(const std::string &executable, const std::string &name, unsigned long &first,
+                    unsigned long &end) {
+  FILE *symbols = popen(("nm -SC --defined-only '" + executable + "'").c_str(), "r");
+  if (!symbols)
+    return false;
+  char line[4096];
+  bool found = false;
+  while (!found && std::fgets(line, sizeof line, symbols)) {
+    unsigned long address, size;
+    char type;
+    int used = 0;
+    if (std::sscanf(line, "%lx %lx %c %n", &address, &size, &type, &used) < 3)
+      continue;
+    // "run_loop(...)", or in a namespace "(anonymous namespace)::run_loop(...)".
+    std::string symbol = line + used;
+    size_t at = symbol.find(name + "(");
+    found = at != std::string::npos && (at == 0 || symbol[at - 1] == ':');
+    first = address, end = address + size;
+  }
+  pclose(symbols);
+  return found;
+}
+
+// Reads a callgrind output file written with --dump-instr=yes --compress-strings=no
+// --compress-pos=no, keeping the costs of the instructions in [first, end) of `executable`.
+// "ob=", "cob=", "cfn=" and "calls=" lines say what the cost lines ("address line cost") after
+// them belong to; the cost line after "calls=" is the calls' inclusive cost. Addresses are
+// the function's own, as its symbols give them; the function names are not used, since
+// callgrind, counting from inside the loop, names its code after whatever ran when it began.
+loop_count read_callgrind(const std::string &path, const std::string &executable,
+                          unsigned long first, unsigned long end) {
   loop_count count;
   std::ifstream in(path);
-  std::string line, object, file, function, callee_object, callee;
+  std::string line, object, callee_object, callee;
   bool callee_object_given = false, call_cost = false;
   double calls = 0;
   // Named by the path it was started by, or one that leads to the same file.
@@ -283,11 +311,6 @@ loop_count read_callgrind(const std::string &path, const std::string &executable
   while (std::getline(in, line)) {
     if (line.compare(0, 3, "ob=") == 0) {
       object = line.substr(3);
-    } else if (line.compare(0, 3, "fl=") == 0 || line.compare(0, 3, "fi=") == 0 ||
-               line.compare(0, 3, "fe=") == 0) {
-      file = line.substr(3);
-    } else if (line.compare(0, 3, "fn=") == 0) {
-      function = line.substr(3);
     } else if (line.compare(0, 4, "cob=") == 0) {
       callee_object = line.substr(4);
       callee_object_given = true;
@@ -299,14 +322,14 @@ loop_count read_callgrind(const std::string &path, const std::string &executable
     } else if (line.compare(0, 6, "calls=") == 0) {
       calls = std::atof(line.c_str() + 6);
       call_cost = true;
-    } else if (!line.empty() && line[0] >= '0' && line[0] <= '9') {
-      bool in_loop = ours(object) && function.find("run_loop") != std::string::npos;
-      std::istringstream fields(line);
-      std::string position;
-      double cost = 0;
-      fields >> position >> cost;
+    } else if (line.compare(0, 2, "0x") == 0) {
+      char *rest = nullptr;
+      unsigned long address = std::strtoul(line.c_str(), &rest, 16);
+      std::strtol(rest, &rest, 10); // the source line
+      double cost = std::strtod(rest, nullptr);
+      bool in_loop = ours(object) && address >= first && address < end;
       if (in_loop && !call_cost)
-        count.own[file + ":" + position] += cost;
+        count.own[address] += cost;
       if (in_loop && call_cost && !ours(callee_object)) {
         count.library[callee].first += calls;
         count.library[callee].second += cost;
@@ -319,41 +342,101 @@ loop_count read_callgrind(const std::string &path, const std::string &executable
   return count;
 }
 
-// Runs `path` under callgrind, counting only inside its loop, for a few seconds of its motion.
-bool count_loop(const x_screen &screen, const std::string &path, const std::string &folder,
-                loop_count &count) {
-  std::string out = folder + "/callgrind.out";
-  std::remove(out.c_str());
-  // Bound at start: a function's first call would otherwise pay the dynamic linker's lazy
-  // binding (some 800 instructions) inside the loop.
-  setenv("LD_BIND_NOW", "1", 1);
-  running_program program = start_program("valgrind", folder,
-                                          {"--tool=callgrind", "--callgrind-out-file=" + out,
-                                           "--toggle-collect=*run_loop*", "--compress-strings=no",
-                                           "--compress-pos=no", path});
-  bool moving = wait_until([&] { return picture_left(screen) >= 0; }, 120, 0.05);
-  sleep_seconds(2.0);
-  // A pass takes a tenth of a second and more under callgrind, and its end a while.
-  int status = -1;
-  if (moving) {
-    screen_tap_key(screen, XK_Escape, 1000);
-    status = wait_for_exit(program, 60);
-  } else {
-    kill_program(program);
+// Asks the callgrind running `program` to start counting ("-i on"), to write what it has
+// counted so far and start again from nothing ("-d"), or to stop counting ("-i off").
+bool tell_callgrind(const running_program &program, const std::string &folder,
+                    std::vector<std::string> command) {
+  command.push_back(std::to_string(program.pid));
+  running_program control = start_program("callgrind_control", folder, command);
+  int status = wait_for_exit(control, 30);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// One of the two loops counted at once, each on a display and in a folder of its own.
+struct counted_run {
+  std::string path, folder;
+  const x_screen *screen;
+  running_program program;
+  loop_count count;
+};
+
+// Runs a program and its reference loop at once under callgrind and counts a stretch of their
+// loops' passes alone: nothing is counted (or slowed by counting) until each one's picture is
+// on its screen, the first half second counted is thrown away (the code translated again for
+// counting), and the next second and a half is written out before Escape, so that neither the
+// start nor the end, nor a key event, falls in it.
+bool count_loops(counted_run (&runs)[2]) {
+  for (counted_run &run : runs) {
+    std::string out = run.folder + "/callgrind.out";
+    for (const char *part : {"", ".1", ".2"})
+      std::remove((out + part).c_str());
+    // Bound at start: a function's first call would otherwise pay the dynamic linker's lazy
+    // binding (some 800 instructions) inside the loop.
+    setenv("LD_BIND_NOW", "1", 1);
+    run.program =
+        start_program("valgrind", run.folder,
+                      {"--tool=callgrind", "--callgrind-out-file=" + out, "--instr-atstart=no",
+                       "--dump-instr=yes", "--compress-strings=no", "--compress-pos=no", run.path},
+                      DisplayString(run.screen->display));
   }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "bench_runner: %s under callgrind: %s\n", path.c_str(),
-                 moving ? "did not end on Escape" : "showed no frame");
-    return false;
+  auto tell_both = [&runs](double after, std::vector<std::string> command) {
+    sleep_seconds(after);
+    return tell_callgrind(runs[0].program, runs[0].folder, command) &&
+           tell_callgrind(runs[1].program, runs[1].folder, command);
+  };
+  bool counted = wait_until([&] { return picture_left(*runs[0].screen) >= 0; }, 60, 0.05) &&
+                 wait_until([&] { return picture_left(*runs[1].screen) >= 0; }, 60, 0.05) &&
+                 tell_both(0.0, {"-i", "on"}) && tell_both(0.5, {"-d"}) && tell_both(1.5, {"-d"}) &&
+                 tell_both(0.0, {"-i", "off"});
+  bool all_ok = true;
+  for (counted_run &run : runs) {
+    int status = -1;
+    if (counted) {
+      // Counting off, the code is translated once more: a pass can take most of a second.
+      screen_tap_key(*run.screen, XK_Escape, 1000);
+      status = wait_for_exit(run.program, 30);
+    } else {
+      kill_program(run.program);
+    }
+    unsigned long first = 0, end = 0;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      std::fprintf(stderr, "bench_runner: %s under callgrind: %s\n", run.path.c_str(),
+                   counted ? "did not end on Escape" : "showed no frame, or was not counted");
+      all_ok = false;
+    } else if (!function_range(run.path, "run_loop", first, end)) {
+      std::fprintf(stderr, "bench_runner: no run_loop among the symbols of %s\n", run.path.c_str());
+      all_ok = false;
+    } else {
+      run.count = read_callgrind(run.folder + "/callgrind.out.2", run.path, first, end);
+      all_ok = all_ok && run.count.passes > 0;
+    }
   }
-  count = read_callgrind(out, path);
-  return count.passes > 0;
+  return all_ok;
 }
 
 // The instructions a pass of each program's loop and of its reference loop, and the verdict:
 // a program's loop at most 3 % more than its reference's, its own code and its library calls
-// together.
+// together. The reference loop runs at the same time, on a second virtual display.
 int count(const x_screen &screen, const std::string &folder, const std::string &only) {
+  std::string second_state = folder + "/second_display";
+  std::string second_name;
+  FILE *started = popen(("'" DISPLAY_SCRIPT "' start '" + second_state + "'").c_str(), "r");
+  char name[64] = "";
+  if (started && std::fgets(name, sizeof name, started))
+    second_name = std::string(name, std::strcspn(name, "\n"));
+  x_screen second{};
+  bool ready = started && pclose(started) == 0 && screen_open(second, second_name.c_str());
+  std::string folders[2] = {folder + "/program", folder + "/reference"};
+  for (const std::string &side : folders) {
+    std::filesystem::create_directory(side);
+    for (const char *picture : {"/bmp.jpg", "/bmp.png"})
+      std::filesystem::copy_file(folder + picture, side + picture);
+  }
+  if (!ready) {
+    std::fprintf(stderr, "bench_runner: no second virtual display for the reference loops\n");
+    std::system(("'" DISPLAY_SCRIPT "' stop '" + second_state + "'").c_str());
+    return 1;
+  }
   std::printf(
       "| program | own a pass | library calls a pass | passes | reference own | "
       "reference library | reference passes | ratio |\n|---|---|---|---|---|---|---|---|\n");
@@ -362,13 +445,14 @@ int count(const x_screen &screen, const std::string &folder, const std::string &
   for (const program_row &row : program_rows) {
     if (!only.empty() && only != row.name)
       continue;
-    loop_count a, b;
-    if (!count_loop(screen, std::string(PROGRAM_DIR "/") + row.name, folder, a) ||
-        !count_loop(screen, reference_path(row), folder, b)) {
+    counted_run runs[2] = {{std::string(PROGRAM_DIR "/") + row.name, folders[0], &screen, {}, {}},
+                           {reference_path(row), folders[1], &second, {}, {}}};
+    if (!count_loops(runs)) {
       std::fprintf(stderr, "bench_runner: no count of %s or its reference loop\n", row.name);
       all_ok = false;
       continue;
     }
+    const loop_count &a = runs[0].count, &b = runs[1].count;
     double a_own = own_a_pass(a), a_library = library_a_pass(a);
     double b_own = own_a_pass(b), b_library = library_a_pass(b);
     double ratio = (a_own + a_library) / (b_own + b_library);
@@ -377,6 +461,8 @@ int count(const x_screen &screen, const std::string &folder, const std::string &
     std::fflush(stdout);
     judge(g, row.name, ratio);
   }
+  screen_close(second);
+  std::system(("'" DISPLAY_SCRIPT "' stop '" + second_state + "'").c_str());
   bool met = !g.worst_program.empty() && g.worst <= g.limit;
   std::printf("\n- %s: %s (least favourable: %s, %.3f)\n", g.text, met ? "met" : "MISSED",
               g.worst_program.c_str(), g.worst);
@@ -414,7 +500,7 @@ bool time_switches(const x_screen &screen, const std::string &path, const std::s
     kill_program(program);
     return false;
   }
-  sleep_seconds(0.5);
+  sleep_seconds(0.2);
   for (int press = 0; press < 2 * presses; press++) {
     int way = press % 2; // 0: to the alternate size, 1: back
     double seconds = switch_seconds(screen, way == 0 ? row.alt : row.start);
@@ -423,7 +509,7 @@ bool time_switches(const x_screen &screen, const std::string &path, const std::s
       return false;
     }
     times[way].push_back(seconds * 1000);
-    sleep_seconds(0.3);
+    sleep_seconds(0.1);
   }
   return ends_on_escape(screen, program);
 }

@@ -51,11 +51,13 @@ switches=$(mktemp)
   echo
   echo "## Instructions a pass, counted"
   echo
-  echo "Under \`valgrind --tool=callgrind\`, in each loop function alone: its own instructions and" \
-    "those of the library calls it makes itself (the keyboard, clock and event polls), a pass," \
-    "each line's and each call's count rounded to a pass;" \
-    "the step, the frame, the status line and the switch, which both sides call alike, left" \
-    "out. Within 0.001 from run to run: the verdict on passes a second comes from this ratio."
+  echo "Under \`valgrind --tool=callgrind\`, the program and its reference loop at once, each" \
+    "on a virtual display of its own: a second and a half of passes, counted once each one's" \
+    "picture is on the screen, in each loop function alone: its own instructions and those" \
+    "of the library calls it makes itself (the keyboard, clock and event polls), a pass, each" \
+    "instruction's and each call's count rounded to a pass; the step, the frame, the status" \
+    "line and the switch, which both sides call alike, left out. The same on every run: the" \
+    "verdict on passes a second comes from this ratio."
   echo
   cat "$counted"
   echo
