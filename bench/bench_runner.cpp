@@ -1,7 +1,8 @@
 // bench_runner: on an X display, compares each program with its reference loop (passes and
 // motion steps a second, time to first frame, peak memory; the instructions of a pass, counted
 // by callgrind; the size switch, timed), or soaks one program for minutes.
-// Usage: bench_runner bench [PAIRS] | count [PROGRAM] | switch [PRESSES] | soak PROGRAM MINUTES
+// Usage: bench_runner bench [PAIRS] | count [PROGRAM] |
+//                     switch [PRESSES [xwayland]] | soak PROGRAM MINUTES
 #include <X11/keysym.h>
 #include <algorithm>
 #include <cmath>
@@ -469,19 +470,41 @@ int count(const x_screen &screen, const std::string &folder, const std::string &
   return all_ok && met ? 0 : 1;
 }
 
-// Seconds from a Q key-down to the first frame at the other size on the screen: once the
-// server reports the new mode, the picture seen at a new place (a frame drawn since).
-double switch_seconds(const x_screen &screen, video_mode to) {
+// Where a switch is seen: on a bare X server, the screen and its mode; under Xwayland
+// (`window` set), the program's window and its size, which the compositor makes the mode's
+// (mutter does): there the root window shows no program, and a mode is its own client's alone.
+struct switch_view {
+  const x_screen *screen;
+  Window window; // 0: the screen
+};
+
+video_mode view_size(const switch_view &view) {
+  return view.window ? screen_window_size(*view.screen, view.window) : screen_mode(*view.screen);
+}
+
+int view_picture_left(const switch_view &view) {
+  screen_image top = view.window ? screen_grab_window(*view.screen, view.window, 0, 1)
+                                 : screen_grab(*view.screen, 0, 1);
+  return find_colour_run(top, 0, picture_colour, colour_tolerance).left;
+}
+
+bool view_at(const switch_view &view, video_mode size) {
+  video_mode now = view_size(view);
+  return now.width == size.width && now.height == size.height;
+}
+
+// Seconds from a Q key-down to the first frame at the other size: once the new size is seen,
+// the picture seen at a new place (a frame drawn since).
+double switch_seconds(const switch_view &view, video_mode to) {
   double pressed = seconds_now();
-  screen_tap_key(screen, XK_q, 5);
+  screen_tap_key(*view.screen, XK_q, 5);
   int before = -2;
   double shown = -1.0;
   wait_until(
       [&] {
-        video_mode now = screen_mode(screen);
-        if (now.width != to.width || now.height != to.height)
+        if (!view_at(view, to))
           return false;
-        int left = picture_left(screen);
+        int left = view_picture_left(view);
         if (before == -2)
           before = left;
         else if (left >= 0 && left != before)
@@ -492,18 +515,27 @@ double switch_seconds(const x_screen &screen, video_mode to) {
   return shown < 0 ? -1.0 : shown - pressed;
 }
 
-// Each way's switch times of one run of `path`, `presses` each way.
+// Each way's switch times of one run of `path`, `presses` each way, seen in its window under
+// Xwayland.
 bool time_switches(const x_screen &screen, const std::string &path, const std::string &folder,
-                   const program_row &row, int presses, std::vector<double> times[2]) {
+                   const program_row &row, int presses, bool xwayland,
+                   std::vector<double> times[2]) {
   running_program program = start_program(path, folder);
-  if (!wait_until([&] { return picture_left(screen) >= 0; }, 15, 0.001)) {
+  switch_view view{&screen, 0};
+  bool shown =
+      (!xwayland ||
+       wait_until([&] { return (view.window = screen_window_of(screen, program.pid)) != 0; },
+                  15)) &&
+      wait_until([&] { return view_at(view, row.start) && view_picture_left(view) >= 0; }, 15,
+                 0.001);
+  if (!shown) {
     kill_program(program);
     return false;
   }
   sleep_seconds(0.2);
   for (int press = 0; press < 2 * presses; press++) {
     int way = press % 2; // 0: to the alternate size, 1: back
-    double seconds = switch_seconds(screen, way == 0 ? row.alt : row.start);
+    double seconds = switch_seconds(view, way == 0 ? row.alt : row.start);
     if (seconds < 0) {
       kill_program(program);
       return false;
@@ -514,42 +546,47 @@ bool time_switches(const x_screen &screen, const std::string &path, const std::s
   return ends_on_escape(screen, program);
 }
 
-// The server's own mode set alone, to the same mode, until it reports it: no program can
-// switch faster on this server.
-void time_mode_sets(const x_screen &screen, const program_row &row, int presses,
+// The server's own mode set alone, to the same mode, until it is seen: on a bare X server, the
+// mode reported; under Xwayland, which reports no client's emulated mode, a fullscreen window
+// of this client's own sized to it by the compositor. No program can switch faster there.
+void time_mode_sets(const x_screen &screen, const program_row &row, int presses, bool xwayland,
                     std::vector<double> times[2]) {
+  switch_view view{&screen, xwayland ? screen_show_fullscreen_window(screen) : 0};
+  wait_until([&] { return view_at(view, screen_desktop(screen)); }, 5);
   for (int press = 0; press < 2 * presses; press++) {
     video_mode to = press % 2 == 0 ? row.alt : row.start;
     double start = seconds_now();
     screen_set_mode(screen, to.width, to.height);
-    wait_until(
-        [&] {
-          video_mode now = screen_mode(screen);
-          return now.width == to.width && now.height == to.height;
-        },
-        5, 0.0005);
+    // mutter sizes the window to the client's first emulated mode unasked, to later ones only
+    // when the client asks for the size, as the library does.
+    if (view.window)
+      screen_resize_window(screen, view.window, to.width, to.height);
+    wait_until([&] { return view_at(view, to); }, 5, 0.0005);
     times[press % 2].push_back((seconds_now() - start) * 1000);
     sleep_seconds(0.1);
   }
+  if (view.window)
+    screen_destroy_window(screen, view.window);
 }
 
 // The size switch timed both ways for each program, its reference loop and the bare mode
-// set; printed, never judged: wall-clock times on this machine wander.
-int switches(const x_screen &screen, const std::string &folder, int presses) {
+// set (under Xwayland, its emulation for this client); printed, never judged: wall-clock
+// times on this machine wander.
+int switches(const x_screen &screen, const std::string &folder, int presses, bool xwayland) {
   std::printf("| program | way | program, ms | reference, ms | ratio | bare mode set, ms |\n"
               "|---|---|---|---|---|---|\n");
   bool all_ok = true;
   for (const program_row &row : program_rows) {
     std::vector<double> program[2], reference[2], bare[2];
     if (!time_switches(screen, std::string(PROGRAM_DIR "/") + row.name, folder, row, presses,
-                       program) ||
-        !time_switches(screen, reference_path(row), folder, row, presses, reference)) {
+                       xwayland, program) ||
+        !time_switches(screen, reference_path(row), folder, row, presses, xwayland, reference)) {
       std::fprintf(stderr, "bench_runner: a switch of %s or its reference loop was not seen\n",
                    row.name);
       all_ok = false;
       continue;
     }
-    time_mode_sets(screen, row, presses, bare);
+    time_mode_sets(screen, row, presses, xwayland, bare);
     for (int way = 0; way < 2; way++) {
       video_mode to = way == 0 ? row.alt : row.start;
       std::printf("| %s | to %dx%d | %s | %s | %.3f | %s |\n", row.name, to.width, to.height,
@@ -618,8 +655,8 @@ int soak(const x_screen &screen, const glyph_table &glyphs, const std::string &f
 int main(int argc, char **argv) {
   std::string mode = argc > 1 ? argv[1] : "";
   if (mode != "bench" && mode != "count" && mode != "switch" && !(mode == "soak" && argc == 4)) {
-    std::fprintf(stderr, "usage: bench_runner bench [PAIRS] | count [PROGRAM] | switch [PRESSES] | "
-                         "soak PROGRAM MINUTES\n");
+    std::fprintf(stderr, "usage: bench_runner bench [PAIRS] | count [PROGRAM] | "
+                         "switch [PRESSES [xwayland]] | soak PROGRAM MINUTES\n");
     return 2;
   }
   // Every kind of run uses one plain picture, easy to find on the screen, in both formats.
@@ -639,7 +676,7 @@ int main(int argc, char **argv) {
   else if (mode == "count")
     status = count(screen, folder, argc > 2 ? argv[2] : "");
   else if (mode == "switch")
-    status = switches(screen, folder, number);
+    status = switches(screen, folder, number, argc > 3 && std::string(argv[3]) == "xwayland");
   else
     status = soak(screen, glyphs, folder, argv[2], std::max(1, std::atoi(argv[3])));
   screen_close(screen);

@@ -3,7 +3,8 @@
 # virtual display and the GIF encoder (--bench valgrind too), --windows the MinGW-w64 cross
 # compiler and the MSI maker, --package the Debian packaging tools, --tests all of those, the
 # test frameworks and the package checkers.
-# With ALLEGRO_SOURCE set, or with --tests, also what building Allegro from its source needs.
+# With ALLEGRO_SOURCE set, or with --tests, also what building Allegro from its source needs
+# (and with --bench, mutter's Wayland session, where the benchmark then times the switch too).
 # Usage: scripts/install_deps.sh [--capture | --bench | --windows | --package | --tests]
 set -euo pipefail
 packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri
@@ -17,7 +18,8 @@ allegro_source=(patch xz-utils libxcursor-dev libxi-dev libxinerama-dev libxss-d
 [ -z "${ALLEGRO_SOURCE:-}" ] || packages+=("${allegro_source[@]}")
 case "${1:-}" in
 --capture) packages+=("${capture[@]}") ;;
---bench) packages+=("${capture[@]}" valgrind) ;;
+--bench) packages+=("${capture[@]}" valgrind)
+  [ -z "${ALLEGRO_SOURCE:-}" ] || packages+=(mutter xwayland dbus-x11) ;;
 --windows) packages+=("${windows[@]}") ;;
 --package) packages+=("${package[@]}") ;;
 --tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${checkers[@]}" "${allegro_source[@]}"

@@ -37,14 +37,32 @@ static uint32_t channel(unsigned long value, unsigned long mask, int shift) {
   return static_cast<uint32_t>(shift >= 0 ? value >> shift : value << -shift) & 0xff;
 }
 
+// A window may go at any moment (a program ending): what is asked of it then fails quietly
+// instead of ending this process, as Xlib's own error handler would.
+static int ignore_error(Display *, XErrorEvent *) {
+  return 0;
+}
+
 screen_image screen_grab(const x_screen &screen, int width, int height) {
+  return screen_grab_window(screen, screen.root, width, height);
+}
+
+screen_image screen_grab_window(const x_screen &screen, Window window, int width, int height) {
   XWindowAttributes attributes;
-  XGetWindowAttributes(screen.display, screen.root, &attributes);
+  XSync(screen.display, False);
+  XErrorHandler previous = XSetErrorHandler(ignore_error);
+  if (!XGetWindowAttributes(screen.display, window, &attributes) ||
+      attributes.map_state != IsViewable) {
+    XSetErrorHandler(previous);
+    return {0, 0, {}};
+  }
   screen_image image{width > 0 && width < attributes.width ? width : attributes.width,
                      height > 0 && height < attributes.height ? height : attributes.height,
                      {}};
   XImage *x_image =
-      XGetImage(screen.display, screen.root, 0, 0, image.width, image.height, AllPlanes, ZPixmap);
+      XGetImage(screen.display, window, 0, 0, image.width, image.height, AllPlanes, ZPixmap);
+  XSync(screen.display, False);
+  XSetErrorHandler(previous);
   if (!x_image)
     return {0, 0, {}};
   int r = channel_shift(x_image->red_mask), g = channel_shift(x_image->green_mask),
@@ -210,6 +228,42 @@ static bool shown(const x_screen &screen, Window window) {
          attributes.map_state == IsViewable;
 }
 
+// The first of `window` and its descendants, `depth` levels down, that belongs to the process
+// and is shown.
+static Window shown_below(const x_screen &screen, const close_request &request, Window window,
+                          int depth) {
+  if (owned_by(screen, window, request) && shown(screen, window))
+    return window;
+  Window root, parent, *children = nullptr, found = 0;
+  unsigned int count = 0;
+  if (depth > 0 && XQueryTree(screen.display, window, &root, &parent, &children, &count)) {
+    for (unsigned int i = 0; i < count && !found; i++)
+      found = shown_below(screen, request, children[i], depth - 1);
+  }
+  if (children)
+    XFree(children);
+  return found;
+}
+
+Window screen_window_of(const x_screen &screen, long pid) {
+  close_request request = {pid, XInternAtom(screen.display, "_NET_WM_PID", False), None, None};
+  XSync(screen.display, False);
+  XErrorHandler previous = XSetErrorHandler(ignore_error);
+  Window found = shown_below(screen, request, screen.root, 3);
+  XSync(screen.display, False);
+  XSetErrorHandler(previous);
+  return found;
+}
+
+video_mode screen_window_size(const x_screen &screen, Window window) {
+  XWindowAttributes attributes;
+  XSync(screen.display, False);
+  XErrorHandler previous = XSetErrorHandler(ignore_error);
+  bool known = XGetWindowAttributes(screen.display, window, &attributes);
+  XSetErrorHandler(previous);
+  return known ? video_mode{attributes.width, attributes.height} : video_mode{0, 0};
+}
+
 // Asks `window` and, below a window manager's frames, its descendants that belong to the process,
 // are shown and take the request.
 static int request_close_below(const x_screen &screen, const close_request &request, Window window,
@@ -249,4 +303,28 @@ int screen_request_close(const x_screen &screen, long pid) {
   int asked = request_close_below(screen, request, screen.root, 3);
   XSync(screen.display, False);
   return asked;
+}
+
+Window screen_show_fullscreen_window(const x_screen &screen) {
+  video_mode desktop = screen_desktop(screen);
+  Window window = XCreateSimpleWindow(screen.display, screen.root, 0, 0, desktop.width,
+                                      desktop.height, 0, 0, 0);
+  Atom state = XInternAtom(screen.display, "_NET_WM_STATE", False);
+  Atom fullscreen = XInternAtom(screen.display, "_NET_WM_STATE_FULLSCREEN", False);
+  // Asked before it is mapped, as the library asks it for a fullscreen display.
+  XChangeProperty(screen.display, window, state, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char *>(&fullscreen), 1);
+  XMapWindow(screen.display, window);
+  XSync(screen.display, False);
+  return window;
+}
+
+void screen_destroy_window(const x_screen &screen, Window window) {
+  XDestroyWindow(screen.display, window);
+  XSync(screen.display, False);
+}
+
+void screen_resize_window(const x_screen &screen, Window window, int width, int height) {
+  XResizeWindow(screen.display, window, width, height);
+  XSync(screen.display, False);
 }

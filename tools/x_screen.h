@@ -29,6 +29,15 @@ void screen_close(x_screen &screen);
 // The whole root window, or only its top-left `width` x `height` corner, which is quicker.
 screen_image screen_grab(const x_screen &screen, int width = 0, int height = 0);
 
+// The same of one window. Under Xwayland the root window shows none of the programs: each
+// window holds what the compositor shows of it.
+screen_image screen_grab_window(const x_screen &screen, Window window, int width = 0,
+                                int height = 0);
+// The shown window of process `pid` (by _NET_WM_PID, below a window manager's frame where there
+// is one), or 0; and a window's size, 0x0 once it is gone.
+Window screen_window_of(const x_screen &screen, long pid);
+video_mode screen_window_size(const x_screen &screen, Window window);
+
 // The mode of the first active output, and switching it back to a listed mode.
 video_mode screen_mode(const x_screen &screen);
 bool screen_set_mode(const x_screen &screen, int width, int height);
@@ -36,6 +45,12 @@ bool screen_set_mode(const x_screen &screen, int width, int height);
 // `xrandr -s WIDTHxHEIGHT` does: a desktop smaller than a program's start size.
 video_mode screen_desktop(const x_screen &screen);
 bool screen_set_desktop(const x_screen &screen, int width, int height);
+
+// A fullscreen window of this connection's own, as a program shows one: Xwayland emulates a
+// client's mode only for its fullscreen windows, sized to it by the compositor (mutter).
+Window screen_show_fullscreen_window(const x_screen &screen);
+void screen_destroy_window(const x_screen &screen, Window window);
+void screen_resize_window(const x_screen &screen, Window window, int width, int height);
 
 // Presses and releases the key through XTest, holding it down for `hold_ms`.
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms);
