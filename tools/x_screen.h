@@ -50,6 +50,7 @@ bool screen_set_desktop(const x_screen &screen, int width, int height);
 // client's mode only for its fullscreen windows, sized to it by the compositor (mutter).
 Window screen_show_fullscreen_window(const x_screen &screen);
 void screen_destroy_window(const x_screen &screen, Window window);
+// Asks for a new size of a window, as a program does.
 void screen_resize_window(const x_screen &screen, Window window, int width, int height);
 
 // Presses and releases the key through XTest, holding it down for `hold_ms`.
