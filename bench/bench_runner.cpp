@@ -6,6 +6,7 @@
 #include <X11/keysym.h>
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -350,16 +351,6 @@ loop_count read_callgrind(const std::string &path, const std::string &executable
   return count;
 }
 
-// Asks the callgrind running `program` to start counting ("-i on"), to write what it has
-// counted so far and start again from nothing ("-d"), or to stop counting ("-i off").
-bool tell_callgrind(const running_program &program, const std::string &folder,
-                    std::vector<std::string> command) {
-  command.push_back(std::to_string(program.pid));
-  running_program control = start_program("callgrind_control", folder, command);
-  int status = wait_for_exit(control, 30);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // One of the two loops counted at once, each on a display and in a folder of its own.
 struct counted_run {
   std::string path, folder;
@@ -371,8 +362,8 @@ struct counted_run {
 // Runs a program and its reference loop at once under callgrind and counts a stretch of their
 // loops' passes alone: nothing is counted (or slowed by counting) until each one's picture is
 // on its screen, the first half second counted is thrown away (the code translated again for
-// counting), and the next second and a half is written out before Escape, so that neither the
-// start nor the end, nor a key event, falls in it.
+// counting), and the next second and a half is written out while they run on, so that neither
+// the start nor the end, nor a key event, falls in it.
 bool count_loops(counted_run (&runs)[2]) {
   for (counted_run &run : runs) {
     std::string out = run.folder + "/callgrind.out";
@@ -387,30 +378,36 @@ bool count_loops(counted_run (&runs)[2]) {
                        "--dump-instr=yes", "--compress-strings=no", "--compress-pos=no", run.path},
                       DisplayString(run.screen->display));
   }
-  auto tell_both = [&runs](double after, std::vector<std::string> command) {
-    sleep_seconds(after);
-    return tell_callgrind(runs[0].program, runs[0].folder, command) &&
-           tell_callgrind(runs[1].program, runs[1].folder, command);
+  // Asks both callgrinds at once, after `seconds`, to start counting ("-i on") or to write what
+  // they have counted so far and start again from nothing ("-d").
+  auto tell_both = [&runs](double seconds, const std::vector<std::string> &command) {
+    sleep_seconds(seconds);
+    running_program controls[2];
+    for (int side = 0; side < 2; side++) {
+      std::vector<std::string> args = command;
+      args.push_back(std::to_string(runs[side].program.pid));
+      controls[side] = start_program("callgrind_control", runs[side].folder, args);
+    }
+    bool told = true;
+    for (running_program &control : controls) {
+      int status = wait_for_exit(control, 30);
+      told = told && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    return told;
   };
   bool counted = wait_until([&] { return picture_left(*runs[0].screen) >= 0; }, 60, 0.05) &&
                  wait_until([&] { return picture_left(*runs[1].screen) >= 0; }, 60, 0.05) &&
-                 tell_both(0.0, {"-i", "on"}) && tell_both(0.5, {"-d"}) && tell_both(1.5, {"-d"}) &&
-                 tell_both(0.0, {"-i", "off"});
-  bool all_ok = true;
+                 tell_both(0.0, {"-i", "on"}) && tell_both(0.5, {"-d"}) && tell_both(1.5, {"-d"});
+  // What was counted is written: how the programs end does not matter to it. Ended by a
+  // signal, valgrind still removes its control pipes.
+  bool all_ok = counted;
   for (counted_run &run : runs) {
-    int status = -1;
-    if (counted) {
-      // Counting off, the code is translated once more: a pass can take most of a second.
-      screen_tap_key(*run.screen, XK_Escape, 1000);
-      status = wait_for_exit(run.program, 30);
-    } else {
-      kill_program(run.program);
-    }
+    kill(run.program.pid, SIGTERM);
+    wait_for_exit(run.program, 30);
     unsigned long first = 0, end = 0;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      std::fprintf(stderr, "bench_runner: %s under callgrind: %s\n", run.path.c_str(),
-                   counted ? "did not end on Escape" : "showed no frame, or was not counted");
-      all_ok = false;
+    if (!counted) {
+      std::fprintf(stderr, "bench_runner: %s under callgrind showed no frame, or was not counted\n",
+                   run.path.c_str());
     } else if (!function_range(run.path, "run_loop", first, end)) {
       std::fprintf(stderr, "bench_runner: no run_loop among the symbols of %s\n", run.path.c_str());
       all_ok = false;
