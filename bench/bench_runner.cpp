@@ -49,8 +49,10 @@ double proc_mib(pid_t pid, const std::string &field) {
   return 0.0;
 }
 
-int picture_left(const x_screen &screen) {
-  return find_colour_run(screen_grab(screen, 0, 1), 0, picture_colour, colour_tolerance).left;
+// The picture's left edge on the screen's top row, or on a window's (under Xwayland), or -1.
+int picture_left(const x_screen &screen, Window window = 0) {
+  screen_image top = screen_grab_window(screen, window ? window : screen.root, 0, 1);
+  return find_colour_run(top, 0, picture_colour, colour_tolerance).left;
 }
 
 // The pass count on the status line, or -1 while none can be read.
@@ -430,17 +432,16 @@ int count(const x_screen &screen, const std::string &folder, const std::string &
   if (started && std::fgets(name, sizeof name, started))
     second_name = std::string(name, std::strcspn(name, "\n"));
   x_screen second{};
-  bool ready = started && pclose(started) == 0 && screen_open(second, second_name.c_str());
+  if (!(started && pclose(started) == 0 && screen_open(second, second_name.c_str()))) {
+    std::fprintf(stderr, "bench_runner: no second virtual display for the reference loops\n");
+    std::system(("'" DISPLAY_SCRIPT "' stop '" + second_state + "'").c_str());
+    return 1;
+  }
   std::string folders[2] = {folder + "/program", folder + "/reference"};
   for (const std::string &side : folders) {
     std::filesystem::create_directory(side);
     for (const char *picture : {"/bmp.jpg", "/bmp.png"})
       std::filesystem::copy_file(folder + picture, side + picture);
-  }
-  if (!ready) {
-    std::fprintf(stderr, "bench_runner: no second virtual display for the reference loops\n");
-    std::system(("'" DISPLAY_SCRIPT "' stop '" + second_state + "'").c_str());
-    return 1;
   }
   std::printf(
       "| program | own a pass | library calls a pass | passes | reference own | "
@@ -486,12 +487,6 @@ video_mode view_size(const switch_view &view) {
   return view.window ? screen_window_size(*view.screen, view.window) : screen_mode(*view.screen);
 }
 
-int view_picture_left(const switch_view &view) {
-  screen_image top = view.window ? screen_grab_window(*view.screen, view.window, 0, 1)
-                                 : screen_grab(*view.screen, 0, 1);
-  return find_colour_run(top, 0, picture_colour, colour_tolerance).left;
-}
-
 bool view_at(const switch_view &view, video_mode size) {
   video_mode now = view_size(view);
   return now.width == size.width && now.height == size.height;
@@ -508,7 +503,7 @@ double switch_seconds(const switch_view &view, video_mode to) {
       [&] {
         if (!view_at(view, to))
           return false;
-        int left = view_picture_left(view);
+        int left = picture_left(*view.screen, view.window);
         if (before == -2)
           before = left;
         else if (left >= 0 && left != before)
@@ -530,8 +525,9 @@ bool time_switches(const x_screen &screen, const std::string &path, const std::s
       (!xwayland ||
        wait_until([&] { return (view.window = screen_window_of(screen, program.pid)) != 0; },
                   15)) &&
-      wait_until([&] { return view_at(view, row.start) && view_picture_left(view) >= 0; }, 15,
-                 0.001);
+      wait_until(
+          [&] { return view_at(view, row.start) && picture_left(*view.screen, view.window) >= 0; },
+          15, 0.001);
   if (!shown) {
     kill_program(program);
     return false;
@@ -562,9 +558,9 @@ void time_mode_sets(const x_screen &screen, const program_row &row, int presses,
     double start = seconds_now();
     screen_set_mode(screen, to.width, to.height);
     // mutter 43 sizes the window to its client's first emulated mode unasked, to later ones
-    // only when the client asks for the size, as the library does; mutter 48 only to the
-    // first (the library also makes the window fullscreen again, which would resize it by
-    // itself): a set it does not show is reported as not seen.
+    // only when the client asks for the size, as the library does; mutter 48 to the first
+    // alone (the library's own switch, which also makes its window fullscreen again, is
+    // shown both ways there): a set it does not show is reported as not seen.
     if (view.window)
       screen_resize_window(screen, view.window, to.width, to.height);
     if (wait_until([&] { return view_at(view, to); }, 5, 0.0005))

@@ -43,17 +43,28 @@ static int ignore_error(Display *, XErrorEvent *) {
   return 0;
 }
 
+// Ignores the errors of the requests from here on (those before are handled first); returns
+// the handler that restore_errors puts back once the errors of those requests are in.
+static XErrorHandler ignore_errors(const x_screen &screen) {
+  XSync(screen.display, False);
+  return XSetErrorHandler(ignore_error);
+}
+
+static void restore_errors(const x_screen &screen, XErrorHandler previous) {
+  XSync(screen.display, False);
+  XSetErrorHandler(previous);
+}
+
 screen_image screen_grab(const x_screen &screen, int width, int height) {
   return screen_grab_window(screen, screen.root, width, height);
 }
 
 screen_image screen_grab_window(const x_screen &screen, Window window, int width, int height) {
   XWindowAttributes attributes;
-  XSync(screen.display, False);
-  XErrorHandler previous = XSetErrorHandler(ignore_error);
+  XErrorHandler previous = ignore_errors(screen);
   if (!XGetWindowAttributes(screen.display, window, &attributes) ||
       attributes.map_state != IsViewable) {
-    XSetErrorHandler(previous);
+    restore_errors(screen, previous);
     return {0, 0, {}};
   }
   screen_image image{width > 0 && width < attributes.width ? width : attributes.width,
@@ -61,8 +72,7 @@ screen_image screen_grab_window(const x_screen &screen, Window window, int width
                      {}};
   XImage *x_image =
       XGetImage(screen.display, window, 0, 0, image.width, image.height, AllPlanes, ZPixmap);
-  XSync(screen.display, False);
-  XSetErrorHandler(previous);
+  restore_errors(screen, previous);
   if (!x_image)
     return {0, 0, {}};
   int r = channel_shift(x_image->red_mask), g = channel_shift(x_image->green_mask),
@@ -247,20 +257,17 @@ static Window shown_below(const x_screen &screen, const close_request &request, 
 
 Window screen_window_of(const x_screen &screen, long pid) {
   close_request request = {pid, XInternAtom(screen.display, "_NET_WM_PID", False), None, None};
-  XSync(screen.display, False);
-  XErrorHandler previous = XSetErrorHandler(ignore_error);
+  XErrorHandler previous = ignore_errors(screen);
   Window found = shown_below(screen, request, screen.root, 3);
-  XSync(screen.display, False);
-  XSetErrorHandler(previous);
+  restore_errors(screen, previous);
   return found;
 }
 
 video_mode screen_window_size(const x_screen &screen, Window window) {
   XWindowAttributes attributes;
-  XSync(screen.display, False);
-  XErrorHandler previous = XSetErrorHandler(ignore_error);
+  XErrorHandler previous = ignore_errors(screen);
   bool known = XGetWindowAttributes(screen.display, window, &attributes);
-  XSetErrorHandler(previous);
+  restore_errors(screen, previous);
   return known ? video_mode{attributes.width, attributes.height} : video_mode{0, 0};
 }
 
