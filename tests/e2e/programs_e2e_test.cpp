@@ -2,6 +2,7 @@
 #include <X11/keysym.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "e2e_support.h"
@@ -9,24 +10,38 @@
 namespace {
 struct program_e2e : e2e_test, ::testing::WithParamInterface<program_row> {};
 
-sighting sight_picture(const x_screen &screen) {
-  double before = seconds_now();
-  screen_image image = screen_grab(screen);
-  double after = seconds_now();
-  return {(before + after) / 2, find_colour_run(image, 0, picture_colour, colour_tolerance).left};
+// Pixels a second the picture's left edge moves over one second, its top row read every 10 ms:
+// a turn then costs at most one reading's travel, and a second moving left counts as one moving
+// right. A second long, so that a compositor's frame of delay (1/60 s) moves it by under 2 %.
+double speed_over_a_second(const x_screen &screen) {
+  double first_time = 0.0, last_time = 0.0, travel = 0.0, end = seconds_now() + 1.0;
+  int last_left = -1;
+  while (seconds_now() < end) {
+    double before = seconds_now();
+    int left = find_colour_run(screen_grab(screen, 0, 1), 0, picture_colour, colour_tolerance).left;
+    double time = (before + seconds_now()) / 2;
+    if (left >= 0) {
+      if (last_left < 0)
+        first_time = time;
+      else
+        travel += std::abs(left - last_left);
+      last_left = left;
+      last_time = time;
+    }
+    sleep_seconds(0.01);
+  }
+  return last_time > first_time ? travel / (last_time - first_time) : 0.0;
 }
 
-// Pixels a second the picture's left edge moves, over a window with no turn in it. A second
-// long, so that a compositor's frame of delay (1/60 s) moves the result by under 2 %.
-double measured_speed(const x_screen &screen) {
-  for (int attempt = 0; attempt < 3; attempt++) {
-    sighting first = sight_picture(screen);
-    sleep_seconds(1.0);
-    sighting second = sight_picture(screen);
-    if (first.left > 0 && second.left > first.left)
-      return (second.left - first.left) / (second.time - first.time);
-  }
-  return 0.0;
+// The best of up to five seconds, ending at the first that reaches `floor`: a machine busy
+// elsewhere slows the drawing for a while (CI once read 120 of bounce_1024's 200 pixels a second
+// under mutter, where 193 to 200 is usual here), a program that steps too slowly is slow in
+// every second.
+double measured_speed(const x_screen &screen, double floor) {
+  double best = 0.0;
+  for (int second = 0; second < 5 && best <= floor; second++)
+    best = std::max(best, speed_over_a_second(screen));
+  return best;
 }
 
 void tap(const x_screen &screen, KeySym key) {
@@ -66,16 +81,19 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   EXPECT_TRUE(wait_until([&] { return grey_covers(screen, row.start); }, 5)) << "coverage";
 
   // The picture's top edge is row 0, and it moves one pixel per step interval, at most one step
-  // a frame. Under Wine each frame goes through Wine's Direct3D on software OpenGL, and
-  // bounce_1024's 200 frames a second are not always reached (131 to 140 measured): there the
-  // lower bound only says that it moves on steadily.
+  // a frame. A machine busy elsewhere draws fewer frames (bounce_1024 under mutter: 115 to 131
+  // of its 200 with four busy loops on two cores): the floor, 0.6 of the pace, still fails a
+  // step interval 5/3 as long or more. Under Wine each frame goes through Wine's Direct3D on
+  // software OpenGL, and bounce_1024's 200 frames a second are not always reached (131 to 140
+  // measured): there the floor only says that it moves on steadily.
   screen_image image = screen_grab(screen);
   column_run top = find_colour_run(image, 0, picture_colour, colour_tolerance);
   EXPECT_EQ(top.right - top.left + 1, 100) << "top row of the picture";
   EXPECT_EQ(find_colour_run(image, 59, picture_colour, colour_tolerance).left, top.left);
   EXPECT_EQ(find_colour_run(image, 60, picture_colour, colour_tolerance).left, -1);
-  double speed = measured_speed(screen), nominal = 1.0 / row.step_interval;
-  EXPECT_GT(speed, (under_wine ? 0.5 : 0.75) * nominal) << "pixels a second";
+  double nominal = 1.0 / row.step_interval, floor = (under_wine ? 0.5 : 0.6) * nominal;
+  double speed = measured_speed(screen, floor);
+  EXPECT_GT(speed, floor) << "pixels a second";
   EXPECT_LT(speed, 1.05 * nominal) << "pixels a second";
 
   // Q switches to the alternate mode and back, covering the whole screen each time; the status
