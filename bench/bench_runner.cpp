@@ -49,6 +49,16 @@ double proc_mib(pid_t pid, const std::string &field) {
   return 0.0;
 }
 
+// The last line written to a file: what a failed helper said.
+std::string last_line(const std::string &path) {
+  std::ifstream in(path);
+  std::string line, last;
+  while (std::getline(in, line))
+    if (!line.empty())
+      last = line;
+  return last;
+}
+
 // The picture's left edge on the screen's top row, or on a window's (under Xwayland), or -1.
 int picture_left(const x_screen &screen, Window window = 0) {
   screen_image top = screen_grab_window(screen, window ? window : screen.root, 0, 1);
@@ -380,26 +390,34 @@ bool count_loops(counted_run (&runs)[2]) {
                        "--dump-instr=yes", "--compress-strings=no", "--compress-pos=no", run.path},
                       DisplayString(run.screen->display));
   }
-  // Asks both callgrinds at once, after `seconds`, to start counting ("-i on") or to write what
-  // they have counted so far and start again from nothing ("-d").
+  // Tells both callgrinds at once, after `seconds`, to start counting ("instrumentation on") or
+  // to write what they have counted so far and start again from nothing ("dump"). Through vgdb,
+  // which ends with 1 where it reaches no such process: callgrind_control ends with 0 whatever
+  // came of its request.
   auto tell_both = [&runs](double seconds, const std::vector<std::string> &command) {
     sleep_seconds(seconds);
     running_program controls[2];
     for (int side = 0; side < 2; side++) {
-      std::vector<std::string> args = command;
-      args.push_back(std::to_string(runs[side].program.pid));
-      controls[side] = start_program("callgrind_control", runs[side].folder, args);
+      std::vector<std::string> args = {"--pid=" + std::to_string(runs[side].program.pid)};
+      args.insert(args.end(), command.begin(), command.end());
+      controls[side] = start_program("vgdb", runs[side].folder, args);
     }
     bool told = true;
-    for (running_program &control : controls) {
-      int status = wait_for_exit(control, 30);
-      told = told && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    for (int side = 0; side < 2; side++) {
+      int status = wait_for_exit(controls[side], 30);
+      if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        continue;
+      std::fprintf(stderr, "bench_runner: vgdb %s to %s failed (wait status %d): %s\n",
+                   command.front().c_str(), runs[side].path.c_str(), status,
+                   last_line(controls[side].err_path).c_str());
+      told = false;
     }
     return told;
   };
   bool counted = wait_until([&] { return picture_left(*runs[0].screen) >= 0; }, 60, 0.05) &&
                  wait_until([&] { return picture_left(*runs[1].screen) >= 0; }, 60, 0.05) &&
-                 tell_both(0.0, {"-i", "on"}) && tell_both(0.5, {"-d"}) && tell_both(1.5, {"-d"});
+                 tell_both(0.0, {"instrumentation", "on"}) && tell_both(0.5, {"dump"}) &&
+                 tell_both(1.5, {"dump"});
   // What was counted is written: how the programs end does not matter to it. Ended by a
   // signal, valgrind still removes its control pipes.
   bool all_ok = counted;
@@ -415,6 +433,9 @@ bool count_loops(counted_run (&runs)[2]) {
       all_ok = false;
     } else {
       run.count = read_callgrind(run.folder + "/callgrind.out.2", run.path, first, end);
+      if (run.count.passes == 0)
+        std::fprintf(stderr, "bench_runner: no pass of %s's loop in %s/callgrind.out.2\n",
+                     run.path.c_str(), run.folder.c_str());
       all_ok = all_ok && run.count.passes > 0;
     }
   }
@@ -453,7 +474,12 @@ int count(const x_screen &screen, const std::string &folder, const std::string &
       continue;
     counted_run runs[2] = {{std::string(PROGRAM_DIR "/") + row.name, folders[0], &screen, {}, {}},
                            {reference_path(row), folders[1], &second, {}, {}}};
-    if (!count_loops(runs)) {
+    // A count that did not come is tried again: counted instructions do not depend on the
+    // try, and a loop that never runs fails every try.
+    int tries = 0;
+    while (!count_loops(runs) && ++tries < 3)
+      std::fprintf(stderr, "bench_runner: %s counted again\n", row.name);
+    if (tries == 3) {
       std::fprintf(stderr, "bench_runner: no count of %s or its reference loop\n", row.name);
       all_ok = false;
       continue;
