@@ -59,12 +59,6 @@ std::string last_line(const std::string &path) {
   return last;
 }
 
-// The picture's left edge on the screen's top row, or on a window's (under Xwayland), or -1.
-int picture_left(const x_screen &screen, Window window = 0) {
-  screen_image top = screen_grab_window(screen, window ? window : screen.root, 0, 1);
-  return find_colour_run(top, 0, picture_colour, colour_tolerance).left;
-}
-
 // The pass count on the status line, or -1 while none can be read.
 int status_passes(const x_screen &screen, const glyph_table &glyphs, std::string &text) {
   text = read_status_line(screen_grab(screen, 512, 32), glyphs);
@@ -81,10 +75,10 @@ bool ends_on_escape(const x_screen &screen, running_program &program) {
 // its first frame on the screen, or -1 (having ended it) if none came.
 double start_to_first_frame(const x_screen &screen, const std::string &path,
                             const std::string &folder, running_program &program, double &start) {
-  wait_until([&] { return picture_left(screen) < 0; }, 2);
+  wait_until([&] { return picture_on_top_row(screen).left < 0; }, 2);
   start = seconds_now();
   program = start_program(path, folder);
-  if (!wait_until([&] { return picture_left(screen) >= 0; }, 15, 0.001)) {
+  if (!wait_until([&] { return picture_on_top_row(screen).left >= 0; }, 15, 0.001)) {
     kill_program(program);
     return -1.0;
   }
@@ -414,10 +408,11 @@ bool count_loops(counted_run (&runs)[2]) {
     }
     return told;
   };
-  bool counted = wait_until([&] { return picture_left(*runs[0].screen) >= 0; }, 60, 0.05) &&
-                 wait_until([&] { return picture_left(*runs[1].screen) >= 0; }, 60, 0.05) &&
-                 tell_both(0.0, {"instrumentation", "on"}) && tell_both(0.5, {"dump"}) &&
-                 tell_both(1.5, {"dump"});
+  bool counted =
+      wait_until([&] { return picture_on_top_row(*runs[0].screen).left >= 0; }, 60, 0.05) &&
+      wait_until([&] { return picture_on_top_row(*runs[1].screen).left >= 0; }, 60, 0.05) &&
+      tell_both(0.0, {"instrumentation", "on"}) && tell_both(0.5, {"dump"}) &&
+      tell_both(1.5, {"dump"});
   // What was counted is written: how the programs end does not matter to it. Ended by a
   // signal, valgrind still removes its control pipes.
   bool all_ok = counted;
@@ -529,7 +524,7 @@ double switch_seconds(const switch_view &view, video_mode to) {
       [&] {
         if (!view_at(view, to))
           return false;
-        int left = picture_left(*view.screen, view.window);
+        int left = picture_on_top_row(*view.screen, view.window).left;
         if (before == -2)
           before = left;
         else if (left >= 0 && left != before)
@@ -552,7 +547,10 @@ bool time_switches(const x_screen &screen, const std::string &path, const std::s
        wait_until([&] { return (view.window = screen_window_of(screen, program.pid)) != 0; },
                   15)) &&
       wait_until(
-          [&] { return view_at(view, row.start) && picture_left(*view.screen, view.window) >= 0; },
+          [&] {
+            return view_at(view, row.start) &&
+                   picture_on_top_row(*view.screen, view.window).left >= 0;
+          },
           15, 0.001);
   if (!shown) {
     kill_program(program);
@@ -651,9 +649,9 @@ int soak(const x_screen &screen, const glyph_table &glyphs, const std::string &f
     }
     if (second % 60 == 59) {
       // Still moving: the left edge is seen at two places a few frames apart.
-      int x1 = picture_left(screen);
+      int x1 = picture_on_top_row(screen).left;
       sleep_seconds(0.1);
-      int x2 = picture_left(screen);
+      int x2 = picture_on_top_row(screen).left;
       std::string text;
       moving = moving && x1 != x2 && status_passes(screen, glyphs, text) > 0;
       video_mode mode = screen_mode(screen);

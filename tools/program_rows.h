@@ -18,6 +18,11 @@ extern const program_row program_rows[5];
 const rgb_colour picture_colour = {0, 0, 255};
 const int colour_tolerance = 40;
 
+// The test picture on the top row of the screen, or of a window (under Xwayland); {-1, -1}
+// where it does not show. That row alone: a whole screen takes longer to grab than the 20 ms
+// the picture rests at a turn.
+column_run picture_on_top_row(const x_screen &screen, Window window = 0);
+
 // The test picture's left edge on row 0, with the moment it was seen.
 struct sighting {
   double time;

@@ -5,19 +5,13 @@
 #include "e2e_support.h"
 
 namespace {
-// Row 0 alone: a grab of the whole screen takes longer than the 20 ms the picture rests at
-// its turn, and a watch could miss the turn.
-column_run picture_on_row_0(const x_screen &screen) {
-  return find_colour_run(screen_grab(screen, 0, 1), 0, picture_colour, colour_tolerance);
-}
-
 // Watches row 0 until the picture's run satisfies `wanted`, failing the test if any grab
 // on the way shows picture colour right of `last_column`.
 bool watch_until(const x_screen &screen, int last_column,
                  const std::function<bool(column_run)> &wanted, double seconds) {
   return wait_until(
       [&] {
-        column_run run = picture_on_row_0(screen);
+        column_run run = picture_on_top_row(screen);
         EXPECT_LE(run.right, last_column) << "the picture passed its turn";
         return wanted(run);
       },
@@ -68,7 +62,7 @@ TEST_F(e2e_test, fixed_limit_takes_the_picture_off_a_narrower_display) {
   EXPECT_TRUE(wait_until(
       [&] {
         column_run run = find_colour_run(screen_grab(screen), 0, grey, 2);
-        return run.left == 0 && run.right == 639 && picture_on_row_0(screen).left < 0;
+        return run.left == 0 && run.right == 639 && picture_on_top_row(screen).left < 0;
       },
       12));
 

@@ -18,7 +18,7 @@ double speed_over_a_second(const x_screen &screen) {
   int last_left = -1;
   while (seconds_now() < end) {
     double before = seconds_now();
-    int left = find_colour_run(screen_grab(screen, 0, 1), 0, picture_colour, colour_tolerance).left;
+    int left = picture_on_top_row(screen).left;
     double time = (before + seconds_now()) / 2;
     if (left >= 0) {
       if (last_left < 0)
