@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A headless Wayland session with Xwayland, on a 1024x768 monitor: mutter's (GNOME),
 # kwin_wayland's (KDE Plasma), sway's or Weston's. Sourced with `compositor` and `screen_tool`
-# set, it starts the session and exports its DISPLAY (and what else its X clients need); it ends
-# the session when the sourcing script ends. Run, it runs one command in such a session.
+# set, it starts the session and exports its DISPLAY (and what else its X clients need), and sets
+# compositor_pid, the process that manages the session's windows; it ends the session when the
+# sourcing script ends. Run, it runs one command in such a session.
 # Usage: wayland_session.sh mutter|kwin_wayland|sway|weston SCREEN_TOOL COMMAND [ARGUMENTS]
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   set -uo pipefail
@@ -24,8 +25,9 @@ session_pids=()
 keyboard_pid=""
 finish() {
   [ -z "$keyboard_pid" ] || kill "$keyboard_pid" 2>/dev/null
+  # A compositor left held would never take its end.
+  [ -z "${compositor_pid:-}" ] || kill -CONT "$compositor_pid" 2>/dev/null
   kill "${session_pids[@]}" "$DBUS_SESSION_BUS_PID" 2>/dev/null
-  [ "$compositor" != sway ] || pkill -u "$sway_user" -x sway 2>/dev/null
   [ ! -s "$scratch/hold.pid" ] || kill "$(cat "$scratch/hold.pid")" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$scratch"
@@ -47,6 +49,7 @@ case $compositor in
 mutter)
   mutter --wayland --headless --virtual-monitor $monitor >"$scratch/session.log" 2>&1 &
   session_pids+=($!)
+  compositor_pid=$!
   display_from_log '.*Using public X11 display \(:[0-9]*\).*' "$scratch/session.log"
   XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
   export XAUTHORITY
@@ -63,6 +66,7 @@ kwin_wayland)
   KWIN_COMPOSE=Q "$scratch/kwin/kwin_wayland" --virtual --xwayland --width ${monitor%x*} \
     --height ${monitor#*x} "$scratch/hold" >"$scratch/session.log" 2>&1 &
   session_pids+=($!)
+  compositor_pid=$!
   for _ in $(seq 150); do [ -s "$scratch/display" ] && break; sleep 0.1; done
   DISPLAY=$(cat "$scratch/display" 2>/dev/null)
   [ -n "$DISPLAY" ] || { echo "kwin_wayland did not start:"; tail -20 "$scratch/session.log"; exit 1; }
@@ -81,6 +85,7 @@ weston)
   weston "${backend[@]}" --xwayland --width=${monitor%x*} --height=${monitor#*x} \
     --config="$scratch/weston.ini" --socket=weston-bounce >"$scratch/session.log" 2>&1 &
   session_pids+=($!)
+  compositor_pid=$!
   display_from_log '.*xserver listening on display \(:[0-9]*\).*' "$scratch/session.log"
   ;;
 sway)
@@ -94,10 +99,13 @@ xwayland force
 exec xhost +si:localuser:root
 exec sh -c 'echo \$DISPLAY >$scratch/sway/display'
 CONFIG
-  su "$sway_user" -s /bin/sh -c "cd $scratch/sway && XDG_RUNTIME_DIR=$scratch/sway \
-    WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-    exec sway -c $scratch/sway.config" >"$scratch/session.log" 2>&1 &
+  # setpriv becomes sway itself: su would wait on it, and stop itself whenever sway is stopped.
+  (cd "$scratch/sway" && exec setpriv --reuid="$sway_user" --regid="$(id -g "$sway_user")" \
+    --clear-groups env HOME="$scratch/sway" XDG_RUNTIME_DIR="$scratch/sway" WLR_BACKENDS=headless \
+    WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway -c "$scratch/sway.config") \
+    >"$scratch/session.log" 2>&1 &
   session_pids+=($!)
+  compositor_pid=$!
   let_in=false
   for _ in $(seq 150); do
     DISPLAY=$(cat "$scratch/sway/display" 2>/dev/null)

@@ -158,8 +158,14 @@ esac
 [ -n "${unknown:-}" ] || for name in bounce_1024 bounce_vsync bounce_flash; do
   rows+=("$name 1024x768 $large")
 done
+# With the patched Allegro bounce_800 starts while the compositor is held, as on a busy machine:
+# its window is made, and asked to be fullscreen, before the window manager has seen it (sway
+# tiled such a window while the library only set the window's state property).
+held_start=bounce_800
+[ "$expect" = described ] || held_start=none
 for row in "${rows[@]}"; do
   read -r name start alt back <<<"$row"
+  [ "$name" != "$held_start" ] || kill -STOP "$compositor_pid"
   entry=$(ls "$programs"/*."$name".desktop 2>/dev/null)
   if [ -n "$entry" ]; then
     (cd "$(sed -n 's/^Path=//p' "$entry")" && exec $(sed -n 's/^Exec=//p' "$entry")) 2>"$scratch/$name.err" &
@@ -167,9 +173,17 @@ for row in "${rows[@]}"; do
     (cd "$programs" && exec "./$name") 2>"$scratch/$name.err" &
   fi
   pid=$!
+  if [ "$name" = "$held_start" ]; then
+    # Held until the window has its name (Allegro maps it right after), at most 5 s.
+    for _ in $(seq 50); do [ -n "$(window_id "$name")" ] && break; sleep 0.1; done
+    sleep 0.2
+    kill -CONT "$compositor_pid"
+  fi
   if [ "$expect" = described ]; then
     frame="status $start, top picture, corner grey"
-    check "$name when shown" "$(window_at "$start") fullscreen" "$(first_state "$name")"
+    shown_as="$name when shown"
+    [ "$name" != "$held_start" ] || shown_as+=" (started with the compositor held)"
+    check "$shown_as" "$(window_at "$start") fullscreen" "$(first_state "$name")"
     check "$name covers the screen at start" yes "$(covers "$name" "$start")"
     [ "$compositor" = mutter ] ||
       check "$name shows its frame at start" "$frame" "$(settled_shown "$name" "$start" "$frame")"
