@@ -6,7 +6,8 @@
 # do there what it does on a bare X server: fullscreen once shown, the frame covering the
 # monitor (mutter: Xwayland scales the client's mode to it; the others keep the window at the
 # monitor's size and the library scales its frame into it), the status line in the top-left
-# corner with the display's size, the picture along the top edge, Q there and back, Escape 0.
+# corner with the display's size, the picture along the top edge, Q there and back, Escape 0;
+# bounce_800 even when started while the compositor is held for a moment.
 # What the monitor shows is read from the compositor where it can give it (sway: grim), else
 # from the program's window, which those compositors show as it is.
 # With Debian's Allegro (mutter only) it records what happens with each mutter release the
