@@ -166,7 +166,11 @@ held_start=bounce_800
 [ "$expect" = described ] || held_start=none
 for row in "${rows[@]}"; do
   read -r name start alt back <<<"$row"
-  [ "$name" != "$held_start" ] || kill -STOP "$compositor_pid"
+  held=""
+  if [ "$name" = "$held_start" ]; then
+    held=" (started with the compositor held)"
+    kill -STOP "$compositor_pid"
+  fi
   entry=$(ls "$programs"/*."$name".desktop 2>/dev/null)
   if [ -n "$entry" ]; then
     (cd "$(sed -n 's/^Path=//p' "$entry")" && exec $(sed -n 's/^Exec=//p' "$entry")) 2>"$scratch/$name.err" &
@@ -174,7 +178,7 @@ for row in "${rows[@]}"; do
     (cd "$programs" && exec "./$name") 2>"$scratch/$name.err" &
   fi
   pid=$!
-  if [ "$name" = "$held_start" ]; then
+  if [ -n "$held" ]; then
     # Held until the window has its name (Allegro maps it right after), at most 5 s.
     for _ in $(seq 50); do [ -n "$(window_id "$name")" ] && break; sleep 0.1; done
     sleep 0.2
@@ -182,9 +186,7 @@ for row in "${rows[@]}"; do
   fi
   if [ "$expect" = described ]; then
     frame="status $start, top picture, corner grey"
-    shown_as="$name when shown"
-    [ "$name" != "$held_start" ] || shown_as+=" (started with the compositor held)"
-    check "$shown_as" "$(window_at "$start") fullscreen" "$(first_state "$name")"
+    check "$name when shown$held" "$(window_at "$start") fullscreen" "$(first_state "$name")"
     check "$name covers the screen at start" yes "$(covers "$name" "$start")"
     [ "$compositor" = mutter ] ||
       check "$name shows its frame at start" "$frame" "$(settled_shown "$name" "$start" "$frame")"
