@@ -1,24 +1,57 @@
 # Allegro 5 as the targets allegro::core, allegro::font, allegro::image and allegro::main (and,
-# on Windows, allegro::dialog), through Allegro's own pkg-config files: the system's, those of
-# the Allegro installed under DEMO_ALLEGRO_PREFIX (a Windows cross build's, MSYS2's, a binary
-# release unpacked anywhere), or those of the patched Allegro built from DEMO_ALLEGRO_SOURCE.
+# on Windows, allegro::dialog), through Allegro's own pkg-config files. By default the patched
+# Allegro: built from Allegro 5.2.11.3's source (allegro_source.cmake finds it) with the
+# project's patches and linked in statically, since the system's is wrong in Wayland sessions.
+# Failing that, or with DEMO_SYSTEM_ALLEGRO (for distributions' packagers), the system's; with
+# DEMO_ALLEGRO_PREFIX, the one installed there (MSYS2's, a binary release unpacked anywhere).
+include(${CMAKE_CURRENT_LIST_DIR}/allegro_source.cmake)
+option(DEMO_SYSTEM_ALLEGRO "Build against the system's Allegro, not the patched one" OFF)
 set(DEMO_ALLEGRO_PREFIX "" CACHE PATH "An Allegro installed outside the system's search path")
 set(DEMO_ALLEGRO_SOURCE "" CACHE FILEPATH
-    "Allegro's source tarball, to build with the project's patches and link in statically")
-
-if(DEMO_ALLEGRO_SOURCE)
-  # Built once into the build tree; made again when the tarball or the patches change.
-  file(GLOB patches ${PROJECT_SOURCE_DIR}/third_party/allegro-patches/*.patch)
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${DEMO_ALLEGRO_SOURCE} ${patches})
-  execute_process(
-    COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/build_allegro.sh linux ${DEMO_ALLEGRO_SOURCE}
-            ${CMAKE_BINARY_DIR}/allegro
-    RESULT_VARIABLE built)
-  if(NOT built EQUAL 0)
-    message(FATAL_ERROR "cannot build Allegro from ${DEMO_ALLEGRO_SOURCE}")
-  endif()
-  set(DEMO_ALLEGRO_PREFIX ${CMAKE_BINARY_DIR}/allegro)
+    "Allegro 5.2.11.3's source tarball (or the environment's ALLEGRO_SOURCE)")
+set(DEMO_ALLEGRO_URL "${demo_allegro_release_url}" CACHE STRING
+    "Where to download Allegro 5.2.11.3's source from when no tarball is named")
+demo_allegro_default_cache(cache)
+set(DEMO_ALLEGRO_CACHE "${cache}" CACHE PATH
+    "Where the downloaded source and the patched Allegro builds are kept, for every build folder")
+# A tarball named in the environment now replaces one named before; a relative name is the
+# shell's.
+if(NOT "$ENV{ALLEGRO_SOURCE}" STREQUAL "")
+  get_filename_component(named "$ENV{ALLEGRO_SOURCE}" ABSOLUTE BASE_DIR "$ENV{PWD}")
+  set(DEMO_ALLEGRO_SOURCE "${named}" CACHE FILEPATH "" FORCE)
 endif()
+
+set(DEMO_ALLEGRO_TARBALL "")
+set(DEMO_ALLEGRO_PATCHED OFF)
+if(NOT DEMO_SYSTEM_ALLEGRO AND NOT DEMO_ALLEGRO_PREFIX)
+  demo_find_allegro_source(DEMO_ALLEGRO_TARBALL why "${DEMO_ALLEGRO_SOURCE}" "${DEMO_ALLEGRO_URL}"
+                           "${DEMO_ALLEGRO_CACHE}")
+  if(DEMO_ALLEGRO_TARBALL)
+    set(target linux)
+    if(WIN32)
+      set(target windows)
+    endif()
+    file(GLOB patches ${PROJECT_SOURCE_DIR}/third_party/allegro-patches/*.patch)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${DEMO_ALLEGRO_TARBALL} ${patches})
+    execute_process(
+      COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/build_allegro.sh ${target} ${DEMO_ALLEGRO_TARBALL}
+              ${DEMO_ALLEGRO_CACHE} ${CMAKE_TOOLCHAIN_FILE}
+      RESULT_VARIABLE built OUTPUT_VARIABLE DEMO_ALLEGRO_PREFIX OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT built EQUAL 0)
+      message(FATAL_ERROR "cannot build Allegro from ${DEMO_ALLEGRO_TARBALL}")
+    endif()
+    set(DEMO_ALLEGRO_PATCHED ON)
+  elseif(WIN32)
+    message(FATAL_ERROR "bounce-demos: no Allegro for Windows (${why}): name its source "
+                        "(ALLEGRO_SOURCE=allegro-5.2.11.3.tar.xz) or one built (DEMO_ALLEGRO_PREFIX)")
+  else()
+    message(NOTICE "bounce-demos: ${why}; building against the system's Allegro, with which the "
+                   "programs are wrong in Wayland sessions (name the source: "
+                   "ALLEGRO_SOURCE=allegro-5.2.11.3.tar.xz)")
+  endif()
+endif()
+# Read by the tests, the package and scripts/run.sh.
+set(DEMO_ALLEGRO_PATCHED ${DEMO_ALLEGRO_PATCHED} CACHE INTERNAL "The patched Allegro is linked in")
 
 find_package(PkgConfig REQUIRED)
 if(DEMO_ALLEGRO_PREFIX)

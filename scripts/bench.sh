@@ -2,9 +2,8 @@
 # Installs what is missing, builds, and benchmarks each program against its reference loop on
 # the virtual display: the wall-clock table, the instructions a pass counted by callgrind, and
 # the size switch timed; prints them and writes them, with the date and machine, to
-# bench/RESULTS.md. With ALLEGRO_SOURCE naming Allegro's source, the switch is also timed in
-# mutter's Wayland session, with the programs built against the patched Allegro (in
-# build-patched, or PATCHED_BUILD_DIR), as they must be there; the rest uses Debian's.
+# bench/RESULTS.md. With the patched Allegro (the build's default), the switch is also timed in
+# mutter's Wayland session, where the programs are right only with it.
 # Usage: scripts/bench.sh [PAIRS]   (default 3)
 #        scripts/bench.sh soak [PROGRAM] [MINUTES]   (default bounce_flash 10;
 #        writes bench/SOAK.md)
@@ -12,12 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 "$root/scripts/install_deps.sh" --bench
-patched=""
-if [ -n "${ALLEGRO_SOURCE:-}" ]; then
-  patched=${PATCHED_BUILD_DIR:-$root/build-patched}
-  BUILD_DIR=$patched "$root/scripts/build.sh" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
-ALLEGRO_SOURCE="" "$root/scripts/build.sh" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+"$root/scripts/build.sh" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 state=$build/bench_display
 trap '"$root/scripts/virtual_display.sh" stop "$state"' EXIT
 DISPLAY=$("$root/scripts/virtual_display.sh" start "$state")
@@ -45,8 +39,9 @@ counted=$(mktemp)
 switches=$(mktemp)
 "$build/bench/bench_runner" switch 5 | tee "$switches" || status=$?
 in_mutter=$(mktemp)
-[ -z "$patched" ] || bash "$root/tests/e2e/wayland_session.sh" mutter "$patched/tools/screen_tool" \
-  "$patched/bench/bench_runner" switch 5 xwayland | tee "$in_mutter" || status=$?
+! grep -q '^DEMO_ALLEGRO_PATCHED:INTERNAL=ON$' "$build/CMakeCache.txt" ||
+  bash "$root/tests/e2e/wayland_session.sh" mutter "$build/tools/screen_tool" \
+    "$build/bench/bench_runner" switch 5 xwayland | tee "$in_mutter" || status=$?
 {
   echo "# Benchmark results"
   echo

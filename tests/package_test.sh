@@ -3,7 +3,8 @@
 # under lintian (errors and warnings fail), valid menu entries and metainfo; installed with
 # apt, hardened, each program started the way its menu entry starts it on a virtual display
 # (Path= and Exec=), its status line seen, ended with Escape and status 0; built with the
-# patched Allegro (ALLEGRO_SOURCE), also in mutter's and KWin's Wayland sessions; then removed,
+# patched Allegro linked in, as the build in BUILD_DIR is, also in mutter's and KWin's Wayland
+# sessions; then removed,
 # leaving nothing behind. Needs root (or sudo).   Usage: package_test.sh BUILD_DIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -92,9 +93,13 @@ for entry in /usr/share/applications/org.example.bounce_demos.*.desktop; do
   check "menu entry $(basename "$entry") starts its program with its picture" run_entry "$entry"
 done
 
-# Built with the patched Allegro (ALLEGRO_SOURCE, as for scripts/build_deb.sh), the package is
-# right in Wayland sessions too: each program from its menu entry, in mutter's and KWin's.
-if [ -n "${ALLEGRO_SOURCE:-}" ]; then
+# Built as the build in BUILD_DIR is, with the patched Allegro linked in (not depending on
+# Debian's), the package is right in Wayland sessions too: each program from its menu entry, in
+# mutter's and KWin's.
+patched() { grep -q '^DEMO_ALLEGRO_PATCHED:INTERNAL=ON$' "$1/CMakeCache.txt"; }
+linked_in() { patched "$build/deb" && ! dpkg-deb -f "$deb" Depends | grep -q liballegro; }
+if patched "$build"; then
+  check "the package has the patched Allegro linked in" linked_in
   for compositor in mutter kwin_wayland; do
     bash "$here/e2e/wayland_session_test.sh" "$compositor" /usr/share/applications "$screen_tool" \
       described >"$display_state/$compositor.log" 2>&1

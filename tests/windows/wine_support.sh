@@ -9,9 +9,11 @@ screen_tool=$3
 # The installer's and the zip's paths, from the Windows build.
 build_windows_packages() {
   local built
-  if [ -z "${ALLEGRO_WINDOWS_SOURCE:-}${ALLEGRO_WINDOWS_PREFIX:-}" ]; then
-    echo "$(basename "$0" .sh): skipped: no Allegro for Windows; set ALLEGRO_WINDOWS_SOURCE to" \
-      "Allegro 5.2.11.3's source tarball (or ALLEGRO_WINDOWS_PREFIX to one already built)"
+  # The source the Linux build was made from; a build that fell back to the system's Allegro
+  # had none.
+  if [ -z "${ALLEGRO_SOURCE:-}${ALLEGRO_WINDOWS_PREFIX:-}" ]; then
+    echo "$(basename "$0" .sh): skipped: no Allegro for Windows; the build had no Allegro source" \
+      "(ALLEGRO_SOURCE) to make it from"
     exit 77
   fi
   built=$(BUILD_DIR=$build "$root/scripts/build_windows.sh" -DDEMO_WARNINGS_AS_ERRORS=ON) ||
