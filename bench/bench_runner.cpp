@@ -345,7 +345,8 @@ loop_count read_callgrind(const std::string &path, const std::string &executable
       bool in_loop = ours(object) && address >= first && address < end;
       if (in_loop && !call_cost)
         count.own[address] += cost;
-      if (in_loop && call_cost && !ours(callee_object)) {
+      // A library call: into Allegro's interface, linked in or not, or another object.
+      if (in_loop && call_cost && (callee.compare(0, 3, "al_") == 0 || !ours(callee_object))) {
         count.library[callee].first += calls;
         count.library[callee].second += cost;
       }
