@@ -366,11 +366,25 @@ struct counted_run {
   loop_count count;
 };
 
+// Waits until the picture on `screen` has moved `moves` times, each a frame drawn by a pass.
+bool picture_moves(const x_screen &screen, int moves) {
+  int last = picture_on_top_row(screen).left, seen = 0;
+  return wait_until(
+      [&] {
+        int left = picture_on_top_row(screen).left;
+        seen += left >= 0 && left != last;
+        last = left >= 0 ? left : last;
+        return seen >= moves;
+      },
+      60);
+}
+
 // Runs a program and its reference loop at once under callgrind and counts a stretch of their
 // loops' passes alone: nothing is counted (or slowed by counting) until each one's picture is
-// on its screen, the first half second counted is thrown away (the code translated again for
-// counting), and the next second and a half is written out while they run on, so that neither
-// the start nor the end, nor a key event, falls in it.
+// on its screen; what is counted until both have drawn again is thrown away (the code
+// translated again for counting, which takes seconds on a busy machine), and the next second
+// and a half, with at least two frames of each, is written out while they run on, so that
+// neither the start nor the end, nor a key event, falls in it.
 bool count_loops(counted_run (&runs)[2]) {
   for (counted_run &run : runs) {
     std::string out = run.folder + "/callgrind.out";
@@ -409,11 +423,14 @@ bool count_loops(counted_run (&runs)[2]) {
     }
     return told;
   };
+  auto both_draw = [&runs] {
+    return picture_moves(*runs[0].screen, 2) && picture_moves(*runs[1].screen, 2);
+  };
   bool counted =
       wait_until([&] { return picture_on_top_row(*runs[0].screen).left >= 0; }, 60, 0.05) &&
       wait_until([&] { return picture_on_top_row(*runs[1].screen).left >= 0; }, 60, 0.05) &&
-      tell_both(0.0, {"instrumentation", "on"}) && tell_both(0.5, {"dump"}) &&
-      tell_both(1.5, {"dump"});
+      tell_both(0.0, {"instrumentation", "on"}) && both_draw() && tell_both(0.0, {"dump"}) &&
+      (sleep_seconds(1.5), both_draw()) && tell_both(0.0, {"dump"});
   // What was counted is written: how the programs end does not matter to it. Ended by a
   // signal, valgrind still removes its control pipes.
   bool all_ok = counted;
@@ -470,12 +487,7 @@ int count(const x_screen &screen, const std::string &folder, const std::string &
       continue;
     counted_run runs[2] = {{std::string(PROGRAM_DIR "/") + row.name, folders[0], &screen, {}, {}},
                            {reference_path(row), folders[1], &second, {}, {}}};
-    // A count that did not come is tried again: counted instructions do not depend on the
-    // try, and a loop that never runs fails every try.
-    int tries = 0;
-    while (!count_loops(runs) && ++tries < 3)
-      std::fprintf(stderr, "bench_runner: %s counted again\n", row.name);
-    if (tries == 3) {
+    if (!count_loops(runs)) {
       std::fprintf(stderr, "bench_runner: no count of %s or its reference loop\n", row.name);
       all_ok = false;
       continue;
