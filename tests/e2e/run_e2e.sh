@@ -31,9 +31,18 @@ esac
 DISPLAY=$("$display_script" start "$state") || exit 1
 export DISPLAY
 # Ready once the window manager manages a window (gives it WM_STATE): having taken the screen's
-# selection is not enough. A first start on a fresh machine may be slow: it is waited out, for
-# up to three minutes, never made again; where nothing is managed by then, what the window
-# manager and the probe window were doing is shown.
+# selection is not enough. The probe window is found by its class, not its name: mutter 48's
+# frame window carries its client's name, and a search by name that met the frame first never
+# saw the probe managed. A first start on a fresh machine may be slow: it is waited out, for up
+# to three minutes, never made again; where nothing is managed by then, what the window manager
+# and the probe were doing is shown.
+probe_managed() {
+  local id
+  for id in $(xdotool search --classname '^e2e_ready$' 2>/dev/null); do
+    xprop -id "$id" WM_STATE 2>/dev/null | grep -q 'window state' && return 0
+  done
+  return 1
+}
 if [ -n "$wm" ]; then
   eval "$(dbus-launch --sh-syntax)"
   bus_pid=$DBUS_SESSION_BUS_PID
@@ -42,11 +51,11 @@ if [ -n "$wm" ]; then
   xmessage -name e2e_ready ready >/dev/null 2>&1 &
   probe=$!
   started=$SECONDS
-  until xprop -name e2e_ready WM_STATE 2>/dev/null | grep -q 'window state'; do
+  until probe_managed; do
     if [ $((SECONDS - started)) -ge 180 ] || ! kill -0 "$wm_pid" 2>/dev/null; then
       echo "run_e2e.sh: $wm managed no window in $((SECONDS - started)) s; the window manager and the probe:"
       ps -o pid,stat,wchan:32,etimes,time,args -p "$wm_pid,$probe"
-      xwininfo -root -children | grep -i e2e_ready
+      xwininfo -root -tree | grep -i e2e_ready
       tail "$state/$wm.log"
       exit 1
     fi
