@@ -1,8 +1,7 @@
 # Allegro 5.2.11.3's source, which the project's patches are made for, found in this order: the
 # tarball the user names (ALLEGRO_SOURCE), a copy downloaded before (kept in a folder that every
 # build folder shares), a download from Allegro's release, kept only once its content proves to
-# be that release's. Included by allegro.cmake; as `cmake [-DDEMO_ALLEGRO_URL=...]
-# [-DDEMO_ALLEGRO_CACHE=...] -P allegro_source.cmake` it prints the tarball's path, or nothing.
+# be that release's. Included by allegro.cmake.
 set(demo_allegro_checker ${CMAKE_CURRENT_LIST_DIR}/../scripts/build_allegro.sh)
 
 # Where a download comes from: the tag's archive on Allegro's own repository. A mirror may serve
@@ -59,18 +58,3 @@ function(demo_find_allegro_source out why given url cache)
   set(${out} "${kept}" PARENT_SCOPE)
 endfunction()
 
-if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
-  if(NOT DEMO_ALLEGRO_URL)
-    set(DEMO_ALLEGRO_URL "${demo_allegro_release_url}")
-  endif()
-  if(NOT DEMO_ALLEGRO_CACHE)
-    demo_allegro_default_cache(DEMO_ALLEGRO_CACHE)
-  endif()
-  demo_find_allegro_source(tarball why "$ENV{ALLEGRO_SOURCE}" "${DEMO_ALLEGRO_URL}"
-                           "${DEMO_ALLEGRO_CACHE}")
-  if(tarball)
-    execute_process(COMMAND ${CMAKE_COMMAND} -E echo "${tarball}")
-  else()
-    message(NOTICE "bounce-demos: ${why}")
-  endif()
-endif()

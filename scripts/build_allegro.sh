@@ -67,7 +67,7 @@ if [ "$(cat "$prefix/built-from" 2>/dev/null)" = "$stamp" ]; then
   echo "$prefix"
   exit 0
 fi
-"$0" check "$tarball"
+bash "$0" check "$tarball"
 echo "Allegro for $target: building from $tarball with ${#patches[@]} patches into $prefix" >&2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
