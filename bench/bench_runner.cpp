@@ -423,14 +423,15 @@ bool count_loops(counted_run (&runs)[2]) {
     }
     return told;
   };
-  auto both_draw = [&runs] {
+  auto both_draw = [&runs](double after) {
+    sleep_seconds(after);
     return picture_moves(*runs[0].screen, 2) && picture_moves(*runs[1].screen, 2);
   };
   bool counted =
       wait_until([&] { return picture_on_top_row(*runs[0].screen).left >= 0; }, 60, 0.05) &&
       wait_until([&] { return picture_on_top_row(*runs[1].screen).left >= 0; }, 60, 0.05) &&
-      tell_both(0.0, {"instrumentation", "on"}) && both_draw() && tell_both(0.0, {"dump"}) &&
-      (sleep_seconds(1.5), both_draw()) && tell_both(0.0, {"dump"});
+      tell_both(0.0, {"instrumentation", "on"}) && both_draw(0.0) && tell_both(0.0, {"dump"}) &&
+      both_draw(1.5) && tell_both(0.0, {"dump"});
   // What was counted is written: how the programs end does not matter to it. Ended by a
   // signal, valgrind still removes its control pipes.
   bool all_ok = counted;

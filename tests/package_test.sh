@@ -5,11 +5,13 @@
 # (Path= and Exec=), its status line seen, ended with Escape and status 0; built with the
 # patched Allegro linked in, as the build in BUILD_DIR is, also in mutter's and KWin's Wayland
 # sessions; then removed,
-# leaving nothing behind. Needs root (or sudo).   Usage: package_test.sh BUILD_DIR
+# leaving nothing behind. Needs root (or sudo).
+# Usage: package_test.sh BUILD_DIR PATCHED   (PATCHED: 1 where the patched Allegro is linked in)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 build=$1
+patched=$2
 screen_tool=$build/tools/screen_tool
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
@@ -96,9 +98,11 @@ done
 # Built as the build in BUILD_DIR is, with the patched Allegro linked in (not depending on
 # Debian's), the package is right in Wayland sessions too: each program from its menu entry, in
 # mutter's and KWin's.
-patched() { grep -q '^DEMO_ALLEGRO_PATCHED:INTERNAL=ON$' "$1/CMakeCache.txt"; }
-linked_in() { patched "$build/deb" && ! dpkg-deb -f "$deb" Depends | grep -q liballegro; }
-if patched "$build"; then
+linked_in() {
+  grep -q '^DEMO_ALLEGRO_PATCHED:INTERNAL=ON$' "$build/deb/CMakeCache.txt" &&
+    ! dpkg-deb -f "$deb" Depends | grep -q liballegro
+}
+if [ "$patched" = 1 ]; then
   check "the package has the patched Allegro linked in" linked_in
   for compositor in mutter kwin_wayland; do
     bash "$here/e2e/wayland_session_test.sh" "$compositor" /usr/share/applications "$screen_tool" \
