@@ -280,9 +280,14 @@ double library_a_pass(const loop_count &count) {
   return sum;
 }
 
-// Where the function `name` lies in `executable`, from its symbols: [first, end).
-bool function_range(const std::string &executable, const std::string &name, unsigned long &first,
-                    unsigned long &end) {
+// Where the function `name` lies in `executable`, from its symbols: [first, end), and the source
+// file of each of its addresses (of the code inlined there too), from its line table.
+struct code_range {
+  unsigned long first = 0, end = 0;
+  std::vector<std::string> files;
+};
+
+bool function_range(const std::string &executable, const std::string &name, code_range &range) {
   FILE *symbols = popen(("nm -SC --defined-only '" + executable + "'").c_str(), "r");
   if (!symbols)
     return false;
@@ -298,51 +303,79 @@ bool function_range(const std::string &executable, const std::string &name, unsi
     std::string symbol = line + used;
     size_t at = symbol.find(name + "(");
     found = at != std::string::npos && (at == 0 || symbol[at - 1] == ':');
-    first = address, end = address + size;
+    range.first = address, range.end = address + size;
   }
   pclose(symbols);
-  return found;
+  if (!found || range.end - range.first > 100000)
+    return false;
+  std::string command = "addr2line -e '" + executable + "'";
+  for (unsigned long address = range.first; address < range.end; address++) {
+    char hex[32];
+    std::snprintf(hex, sizeof hex, " %lx", address);
+    command += hex;
+  }
+  FILE *lines = popen(command.c_str(), "r");
+  if (!lines)
+    return false;
+  // "FILE:LINE", or "FILE:LINE (discriminator N)".
+  while (std::fgets(line, sizeof line, lines)) {
+    std::string place(line, std::strcspn(line, " \n"));
+    range.files.push_back(place.substr(0, place.rfind(':')));
+  }
+  pclose(lines);
+  return range.files.size() == range.end - range.first;
 }
 
 // Reads a callgrind output file written with --dump-instr=yes --compress-strings=no
-// --compress-pos=no, keeping the costs of the instructions in [first, end) of `executable`.
-// "ob=", "cob=", "cfn=" and "calls=" lines say what the cost lines ("address line cost") after
-// them belong to; the cost line after "calls=" is the calls' inclusive cost. Addresses are
-// the function's own, as its symbols give them; the function names are not used, since
-// callgrind, counting from inside the loop, names its code after whatever ran when it began.
+// --compress-pos=no, keeping the costs of the loop's instructions: those at an address in
+// `range` and from the source file the loop has there. Callgrind, counting from inside the loop,
+// files the loop's code under whatever function ran when counting began (its "ob=" and "fn=", in
+// this executable or in a library such as Mesa's), while the addresses are each instruction's own
+// object's and the source files ("fl=", "fi=", "fe=") each instruction's own: a library's
+// instruction at the same offset has a file of its own, or none ("???"). "cob=", "cfn=" and
+// "calls=" lines say what the cost line after them belongs to: the calls' inclusive cost.
 loop_count read_callgrind(const std::string &path, const std::string &executable,
-                          unsigned long first, unsigned long end) {
+                          const code_range &range) {
   loop_count count;
   std::ifstream in(path);
-  std::string line, object, callee_object, callee;
+  std::string line, object, callee_object, callee, function_file, file;
   bool callee_object_given = false, call_cost = false;
   double calls = 0;
   // Named by the path it was started by, or one that leads to the same file.
   std::string tail = executable.substr(executable.rfind('/'));
-  auto ours = [&tail](const std::string &file) {
-    return file.size() >= tail.size() &&
-           file.compare(file.size() - tail.size(), tail.size(), tail) == 0;
+  auto ours = [&tail](const std::string &name) {
+    return name.size() >= tail.size() &&
+           name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
   };
   while (std::getline(in, line)) {
-    if (line.compare(0, 3, "ob=") == 0) {
-      object = line.substr(3);
-    } else if (line.compare(0, 4, "cob=") == 0) {
-      callee_object = line.substr(4);
+    std::string key = line.substr(0, line.find('=') + 1);
+    std::string value = line.substr(key.size());
+    if (key == "ob=") {
+      object = value;
+    } else if (key == "fl=") {
+      function_file = file = value;
+    } else if (key == "fn=") {
+      file = function_file;
+    } else if (key == "fi=" || key == "fe=") {
+      file = value;
+    } else if (key == "cob=") {
+      callee_object = value;
       callee_object_given = true;
-    } else if (line.compare(0, 4, "cfn=") == 0) {
-      callee = line.substr(4);
-      // Without cob=, the callee is in the caller's object.
+    } else if (key == "cfn=") {
+      callee = value;
+      // Without cob=, the callee is in the object its caller's code is filed under.
       if (!callee_object_given)
         callee_object = object;
-    } else if (line.compare(0, 6, "calls=") == 0) {
-      calls = std::atof(line.c_str() + 6);
+    } else if (key == "calls=") {
+      calls = std::atof(value.c_str());
       call_cost = true;
     } else if (line.compare(0, 2, "0x") == 0) {
       char *rest = nullptr;
       unsigned long address = std::strtoul(line.c_str(), &rest, 16);
       std::strtol(rest, &rest, 10); // the source line
       double cost = std::strtod(rest, nullptr);
-      bool in_loop = ours(object) && address >= first && address < end;
+      bool in_loop = address >= range.first && address < range.end &&
+                     file == range.files[address - range.first];
       if (in_loop && !call_cost)
         count.own[address] += cost;
       // A library call: into Allegro's interface, linked in or not, or another object.
@@ -393,11 +426,14 @@ bool count_loops(counted_run (&runs)[2]) {
     // Bound at start: a function's first call would otherwise pay the dynamic linker's lazy
     // binding (some 800 instructions) inside the loop.
     setenv("LD_BIND_NOW", "1", 1);
-    run.program =
-        start_program("valgrind", run.folder,
-                      {"--tool=callgrind", "--callgrind-out-file=" + out, "--instr-atstart=no",
-                       "--dump-instr=yes", "--compress-strings=no", "--compress-pos=no", run.path},
-                      DisplayString(run.screen->display));
+    // Counting starts inside whatever the loop was running, which callgrind then takes for the
+    // outermost call: without --separate-recs=1, calls to that function from the loop are named
+    // as a recursion ("al_get_keyboard_state'2") and went uncounted as passes.
+    run.program = start_program("valgrind", run.folder,
+                                {"--tool=callgrind", "--callgrind-out-file=" + out,
+                                 "--instr-atstart=no", "--separate-recs=1", "--dump-instr=yes",
+                                 "--compress-strings=no", "--compress-pos=no", run.path},
+                                DisplayString(run.screen->display));
   }
   // Tells both callgrinds at once, after `seconds`, to start counting ("instrumentation on") or
   // to write what they have counted so far and start again from nothing ("dump"). Through vgdb,
@@ -438,18 +474,21 @@ bool count_loops(counted_run (&runs)[2]) {
   for (counted_run &run : runs) {
     kill(run.program.pid, SIGTERM);
     wait_for_exit(run.program, 30);
-    unsigned long first = 0, end = 0;
+    code_range loop;
     if (!counted) {
       std::fprintf(stderr, "bench_runner: %s under callgrind showed no frame, or was not counted\n",
                    run.path.c_str());
-    } else if (!function_range(run.path, "run_loop", first, end)) {
-      std::fprintf(stderr, "bench_runner: no run_loop among the symbols of %s\n", run.path.c_str());
+    } else if (!function_range(run.path, "run_loop", loop)) {
+      std::fprintf(stderr, "bench_runner: no run_loop, with its source lines, in %s\n",
+                   run.path.c_str());
       all_ok = false;
     } else {
-      run.count = read_callgrind(run.folder + "/callgrind.out.2", run.path, first, end);
+      run.count = read_callgrind(run.folder + "/callgrind.out.2", run.path, loop);
       if (run.count.passes == 0)
-        std::fprintf(stderr, "bench_runner: no pass of %s's loop in %s/callgrind.out.2\n",
-                     run.path.c_str(), run.folder.c_str());
+        std::fprintf(stderr, "bench_runner: no pass of %s's loop in %s/callgrind.out.2%s\n",
+                     run.path.c_str(), run.folder.c_str(),
+                     std::filesystem::exists(run.folder + "/callgrind.out.2") ? ""
+                                                                              : ", not written");
       all_ok = all_ok && run.count.passes > 0;
     }
   }
@@ -721,6 +760,10 @@ int main(int argc, char **argv) {
   else
     status = soak(screen, glyphs, folder, argv[2], std::max(1, std::atoi(argv[3])));
   screen_close(screen);
-  std::system(("rm -rf " + std::string(folder)).c_str());
+  // What a failed run wrote (the programs' output, callgrind's counts) is kept to be read.
+  if (status == 0)
+    std::system(("rm -rf " + std::string(folder)).c_str());
+  else
+    std::fprintf(stderr, "bench_runner: what the run wrote is kept in %s\n", folder);
   return status;
 }
