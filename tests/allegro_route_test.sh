@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The build's route to Allegro, without the internet, each case in a build folder and a download
 # folder of its own. `download`: Allegro's source served from the loopback is kept and built into
-# the patched programs; the same tarball with one byte of one file changed is refused with its
-# line, and nothing of it is kept or built. `fallback`: with neither a tarball nor a server, the
-# build says once that it falls back to the system's Allegro, run.sh says so once, and that
-# build's programs pass their bare-X scenario.
+# the patched programs, and the same folder then links it from a new place; the same tarball with
+# one byte of one file changed is refused with its line, and nothing of it is kept or built.
+# `fallback`: with neither a tarball nor a server, the build says once that it falls back to the
+# system's Allegro, run.sh says so once, and that build's programs pass their bare-X scenario.
 # Usage: allegro_route_test.sh download TARBALL   |   allegro_route_test.sh fallback
 set -u
 case=$1
@@ -53,6 +53,12 @@ if [ "$case" = download ]; then
   check "the download is kept as it came" cmp -s "$tarball" "$work/good-cache/allegro-5.2.11.3.tar.xz"
   check "bounce_800 builds with it linked in" bash -c "cmake --build '$work/good' --target bounce_800 \
     >/dev/null && ! ldd '$work/good/bin/bounce_800' | grep -q liballegro"
+  # The same folder given the same Allegro from another place, as a new patch set gives one:
+  # CMake's cached lookups must not keep linking the first, gone by then.
+  mv "$work/good-cache" "$work/moved-cache"
+  check "the same folder then links the Allegro from its new place" bash -c "env -u ALLEGRO_SOURCE \
+    cmake '$work/good' -DDEMO_ALLEGRO_CACHE='$work/moved-cache' >'$work/moved.log' 2>&1 &&
+    cmake --build '$work/good' --target bounce_800 >/dev/null"
 
   configure changed "$url/changed.tar" -DBUILD_TESTING=OFF
   check "the changed tarball is refused in one line" \
