@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, where any is missing: what building the patched
 # Allegro from its source needs, and Debian's Allegro, which the build falls back to; --capture
-# adds the virtual display and the GIF encoder (--bench valgrind and mutter's Wayland session
-# too), --windows the MinGW-w64 cross compiler and the MSI maker, --package the Debian packaging
-# tools, --tests all of those, the test frameworks, the desktops and the package checkers.
+# adds the virtual display and the GIF encoder (--bench valgrind, mutter's Wayland session and
+# SDL2, for the peer program, too), --windows the MinGW-w64 cross compiler and the MSI maker,
+# --package the Debian packaging tools, --tests all of those, the test frameworks, the desktops
+# and the package checkers.
 # Usage: scripts/install_deps.sh [--capture | --bench | --windows | --package | --tests]
 set -euo pipefail
 packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri
@@ -15,11 +16,11 @@ package=(dpkg-dev file)
 checkers=(lintian desktop-file-utils appstream devscripts)
 case "${1:-}" in
 --capture) packages+=("${capture[@]}") ;;
---bench) packages+=("${capture[@]}" valgrind mutter xwayland dbus-x11) ;;
+--bench) packages+=("${capture[@]}" valgrind mutter xwayland dbus-x11 libsdl2-dev) ;;
 --windows) packages+=("${windows[@]}") ;;
 --package) packages+=("${package[@]}") ;;
 --tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${checkers[@]}"
-  googletest python3 wine64 unzip msitools liblnk-utils valgrind
+  googletest python3 wine64 unzip msitools liblnk-utils valgrind libsdl2-dev
   libgtest-dev xvfb openbox xfwm4 kwin-x11 mutter kwin-wayland weston sway grim wtype xwayland
   dbus-x11 x11-utils x11-xkb-utils x11-xserver-utils x11-apps xdotool) ;;
 esac
