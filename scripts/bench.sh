@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and benchmarks each program against its reference loop on
 # the virtual display: the wall-clock table, the instructions a pass counted by callgrind, and
-# the size switch timed; prints them and writes them, with the date and machine, to
+# the size switch timed, beside an SDL2 program's, on a bare server and under openbox, xfwm4,
+# mutter and kwin_x11; prints them and writes them, with the date and machine, to
 # bench/RESULTS.md. With the patched Allegro (the build's default), the switch is also timed in
 # mutter's Wayland session, where the programs are right only with it.
 # Usage: scripts/bench.sh [PAIRS]   (default 3)
@@ -38,6 +39,15 @@ counted=$(mktemp)
 "$build/bench/bench_runner" count | tee "$counted" || status=$?
 switches=$(mktemp)
 "$build/bench/bench_runner" switch 5 | tee "$switches" || status=$?
+under_wm=$(mktemp)
+for wm in openbox xfwm4 mutter kwin_x11; do
+  {
+    echo
+    echo "### Under $wm"
+    echo
+    WM=$wm bash "$root/tests/e2e/run_e2e.sh" "$build/bench/bench_runner" "$build/bench_$wm" switch 5
+  } | tee -a "$under_wm" || status=$?
+done
 in_mutter=$(mktemp)
 ! grep -q '^DEMO_ALLEGRO_PATCHED:INTERNAL=ON$' "$build/CMakeCache.txt" ||
   bash "$root/tests/e2e/wayland_session.sh" mutter "$build/tools/screen_tool" \
@@ -71,9 +81,13 @@ in_mutter=$(mktemp)
   echo
   echo "From the Q key-down (sent with XTest) to the first frame at the other size on the screen," \
     "median (min–max) of 5 presses each way; the reference loop makes the same library calls" \
-    "for it; the bare mode set is XRRSetCrtcConfig to the same mode until the server reports it."
+    "for it; the bare mode set is XRRSetCrtcConfig to the same mode until the server reports it;" \
+    "the SDL2 program (bench/sdl2_peer.cpp, Debian's SDL2) makes the same switch by SDL2's own" \
+    "route: out of fullscreen, the mode, the size, fullscreen again. On a bare server first," \
+    "then under each window manager, started afresh."
   echo
   cat "$switches"
+  cat "$under_wm"
   if [ -s "$in_mutter" ]; then
     echo
     echo "## The size switch in mutter's Wayland session"
@@ -87,5 +101,5 @@ in_mutter=$(mktemp)
     cat "$in_mutter"
   fi
 } >"$root/bench/RESULTS.md"
-rm -f "$table" "$counted" "$switches" "$in_mutter"
+rm -f "$table" "$counted" "$switches" "$under_wm" "$in_mutter"
 exit $status

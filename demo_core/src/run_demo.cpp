@@ -115,8 +115,8 @@ void tear_down_partial(demo_state &state) {
 [[gnu::noinline]] void run_loop(const demo_settings &settings, demo_state &state) {
   ALLEGRO_EVENT event;
   // Escape is tested in the state captured by the previous pass, and its key-down in the
-  // queue counts too: a pass spent in a size switch (0.2 s and more on X11) can miss a quick
-  // press and release in the captured state.
+  // queue counts too: a pass spent in a size switch can miss a quick press and release in the
+  // captured state.
   bool escape_pressed = false;
   while (!stop_signal && !escape_pressed && !al_key_down(&state.keyboard, ALLEGRO_KEY_ESCAPE)) {
     al_get_keyboard_state(&state.keyboard);
