@@ -120,6 +120,28 @@ video_mode screen_mode(const x_screen &screen) {
   return mode;
 }
 
+void screen_watch_modes(const x_screen &screen) {
+  XRRSelectInput(screen.display, screen.root, RRCrtcChangeNotifyMask);
+  XSync(screen.display, True); // what came before the watch is dropped
+}
+
+std::vector<video_mode> screen_modes_seen(const x_screen &screen) {
+  std::vector<video_mode> seen;
+  int event_base, error_base;
+  if (!XRRQueryExtension(screen.display, &event_base, &error_base))
+    return seen;
+  XSync(screen.display, False);
+  while (XPending(screen.display)) {
+    XEvent event;
+    XNextEvent(screen.display, &event);
+    auto *change = reinterpret_cast<XRRCrtcChangeNotifyEvent *>(&event);
+    if (event.type == event_base + RRNotify && change->subtype == RRNotify_CrtcChange &&
+        change->mode != None)
+      seen.push_back({static_cast<int>(change->width), static_cast<int>(change->height)});
+  }
+  return seen;
+}
+
 bool screen_set_mode(const x_screen &screen, int width, int height) {
   XRRScreenResources *resources;
   RRCrtc crtc;

@@ -41,6 +41,10 @@ video_mode screen_window_size(const x_screen &screen, Window window);
 // The mode of the first active output, and switching it back to a listed mode.
 video_mode screen_mode(const x_screen &screen);
 bool screen_set_mode(const x_screen &screen, int width, int height);
+// The modes the outputs were set to since the watch began, in order, from the server's RandR
+// notifications: a switch there and back too quick to be polled is still seen.
+void screen_watch_modes(const x_screen &screen);
+std::vector<video_mode> screen_modes_seen(const x_screen &screen);
 // The desktop's size (the root window's), and changing it together with the mode, as
 // `xrandr -s WIDTHxHEIGHT` does: a desktop smaller than a program's start size.
 video_mode screen_desktop(const x_screen &screen);
