@@ -63,6 +63,8 @@ static bool handle_events(peer_state &state) {
 }
 
 int main(int /*argc*/, char ** /*argv*/) {
+  // On X (Xwayland too), as the programs are: in a Wayland session SDL2 would take Wayland.
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     SDL_Log("sdl2_peer: %s", SDL_GetError());
     return 1;
