@@ -13,6 +13,16 @@
 #include <sys/wait.h>
 
 namespace {
+// The last line written to a file: what a failed helper said.
+std::string last_line(const std::string &path) {
+  std::ifstream in(path);
+  std::string line, last;
+  while (std::getline(in, line))
+    if (!line.empty())
+      last = line;
+  return last;
+}
+
 // What callgrind counted of a loop function (`run_loop`, in the programs and the reference
 // loops alike) over a stretch of passes: its own instructions, those of the library calls it
 // makes itself (the polls of the keyboard, the clock and the events each pass), and the passes

@@ -6,8 +6,34 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 namespace {
+// A kernel counter of the process, in MiB ("VmHWM" is the peak resident size).
+double proc_mib(pid_t pid, const std::string &field) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.compare(0, field.size() + 1, field + ":") == 0)
+      return std::atof(line.c_str() + field.size() + 1) / 1024.0;
+  return 0.0;
+}
+
+// The pass count on the status line, or -1 while none can be read.
+int status_passes(const x_screen &screen, const glyph_table &glyphs, std::string &text) {
+  text = read_status_line(screen_grab(screen, 512, 32), glyphs);
+  status_reading status = parse_status_line(text);
+  return status.read ? status.passes : -1;
+}
+
+double mean(const std::vector<double> &v) {
+  double sum = 0.0;
+  for (double value : v)
+    sum += value;
+  return v.empty() ? 0.0 : sum / v.size();
+}
+
 // Whole-second status readings a run collects.
 const size_t readings_per_run = 3;
 // Extra runs of each side, in each pair, that time only the first frame.

@@ -4,37 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <sys/wait.h>
 
 std::string reference_path(const program_row &row) {
   std::string name = row.name;
   return REFERENCE_DIR "/reference_" + name.substr(name.find('_') + 1);
-}
-
-double proc_mib(pid_t pid, const std::string &field) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.compare(0, field.size() + 1, field + ":") == 0)
-      return std::atof(line.c_str() + field.size() + 1) / 1024.0;
-  return 0.0;
-}
-
-std::string last_line(const std::string &path) {
-  std::ifstream in(path);
-  std::string line, last;
-  while (std::getline(in, line))
-    if (!line.empty())
-      last = line;
-  return last;
-}
-
-int status_passes(const x_screen &screen, const glyph_table &glyphs, std::string &text) {
-  text = read_status_line(screen_grab(screen, 512, 32), glyphs);
-  status_reading status = parse_status_line(text);
-  return status.read ? status.passes : -1;
 }
 
 bool ends_on_escape(const x_screen &screen, running_program &program) {
@@ -45,13 +19,6 @@ bool ends_on_escape(const x_screen &screen, running_program &program) {
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? 0.0 : (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2.0;
-}
-
-double mean(const std::vector<double> &v) {
-  double sum = 0.0;
-  for (double value : v)
-    sum += value;
-  return v.empty() ? 0.0 : sum / v.size();
 }
 
 std::string spread(const std::vector<double> &v, const char *format, double centre) {

@@ -4,7 +4,6 @@
 #define BENCH_SUPPORT_H
 
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 #include "process_control.h"
@@ -13,16 +12,9 @@
 
 // The reference loop built from a program's settings: reference_fit for bounce_fit.
 std::string reference_path(const program_row &row);
-// A kernel counter of the process, in MiB ("VmHWM" is the peak resident size).
-double proc_mib(pid_t pid, const std::string &field);
-// The last line written to a file: what a failed helper said.
-std::string last_line(const std::string &path);
-// The pass count on the status line, or -1 while none can be read.
-int status_passes(const x_screen &screen, const glyph_table &glyphs, std::string &text);
 bool ends_on_escape(const x_screen &screen, running_program &program);
 
 double median(std::vector<double> v);
-double mean(const std::vector<double> &v);
 // "centre (min–max)"; the centre is the median unless given.
 std::string spread(const std::vector<double> &v, const char *format, double centre = -1.0);
 
