@@ -56,8 +56,14 @@ set(DEMO_ALLEGRO_PATCHED ${DEMO_ALLEGRO_PATCHED} CACHE INTERNAL "The patched All
 find_package(PkgConfig REQUIRED)
 if(DEMO_ALLEGRO_PREFIX)
   if(CMAKE_CROSSCOMPILING)
-    # That Allegro's files alone; a cross build looks for libraries under its roots only.
-    set(ENV{PKG_CONFIG_LIBDIR} ${DEMO_ALLEGRO_PREFIX}/lib/pkgconfig)
+    # That Allegro's files, ahead of the target's own where the toolchain names them (the
+    # libraries a static Allegro needs), never this machine's; a cross build looks for
+    # libraries under its roots only.
+    set(libdir ${DEMO_ALLEGRO_PREFIX}/lib/pkgconfig)
+    if(NOT "$ENV{PKG_CONFIG_LIBDIR}" STREQUAL "")
+      string(APPEND libdir ":$ENV{PKG_CONFIG_LIBDIR}")
+    endif()
+    set(ENV{PKG_CONFIG_LIBDIR} ${libdir})
     set(ENV{PKG_CONFIG_PATH} "")
     list(APPEND CMAKE_FIND_ROOT_PATH ${DEMO_ALLEGRO_PREFIX})
   else()
