@@ -68,11 +68,16 @@ running_program start_demo(const std::string &name, const std::string &folder,
   if (name.find('/') != std::string::npos)
     return start_program(name, folder, args, display);
   const char *launcher = std::getenv("E2E_LAUNCHER");
-  if (!launcher)
-    return start_program(PROGRAM_DIR "/" + name, folder, args, display);
   const char *programs = std::getenv("E2E_PROGRAM_DIR");
-  return start_program(std::string(programs ? programs : ".") + "/" + name + ".exe", folder, args,
-                       display, launcher);
+  if (launcher)
+    return start_program(std::string(programs ? programs : ".") + "/" + name + ".exe", folder, args,
+                         display, launcher);
+  return start_program(std::string(programs ? programs : PROGRAM_DIR) + "/" + name, folder, args,
+                       display, std::getenv("E2E_EMULATOR"));
+}
+
+bool under_emulation() {
+  return std::getenv("E2E_EMULATOR") != nullptr;
 }
 
 int key_hold_ms() {

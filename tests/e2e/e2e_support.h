@@ -28,10 +28,12 @@ std::string read_file(const std::string &path);
 bool ends_with(const std::string &text, const std::string &tail);
 
 // Starts the program NAME from the build (or the one at a path), as start_program does; with
-// E2E_LAUNCHER set (Wine), NAME.exe from E2E_PROGRAM_DIR through it.
+// E2E_LAUNCHER set (Wine), NAME.exe from E2E_PROGRAM_DIR through it; with E2E_EMULATOR set
+// (qemu-aarch64-static), NAME from E2E_PROGRAM_DIR, built for another machine, through it.
 running_program start_demo(const std::string &name, const std::string &folder,
                            const std::vector<std::string> &args = {},
                            const char *display = nullptr);
+bool under_emulation(); // E2E_EMULATOR is set
 // How long a test holds a key it taps: E2E_KEY_HOLD_MS, or 5 ms. Wine can miss short taps.
 int key_hold_ms();
 
