@@ -4,8 +4,8 @@
 # apt, hardened, each program started the way its menu entry starts it on a virtual display
 # (Path= and Exec=), its status line seen, ended with Escape and status 0; built with the
 # patched Allegro linked in, as the build in BUILD_DIR is, also in mutter's and KWin's Wayland
-# sessions; then removed,
-# leaving nothing behind. Needs root (or sudo).
+# sessions; then removed, leaving nothing behind. Then the arm64 package, read beside it. Needs
+# root (or sudo).
 # Usage: package_test.sh BUILD_DIR PATCHED   (PATCHED: 1 where the patched Allegro is linked in)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
