@@ -116,12 +116,10 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   // library takes a release and a press in the same millisecond for auto-repeat, so they are
   // a few milliseconds apart, as a person's fastest double tap would be. Not under mutter: at
   // times such double switches stop it painting for good (docs/mutter-x11), so the
-  // mutter_quick_switches test has them instead. Not on Windows either (the Wine launcher):
-  // there the library makes the window anew at each switch, and a key pressed before the new
-  // one is up is lost.
+  // mutter_quick_switches test has them instead. Under Wine, keys are held as a person's are.
   const char *window_manager = std::getenv("E2E_WINDOW_MANAGER");
   bool under_mutter = window_manager && std::string(window_manager) == "mutter";
-  if (!under_mutter && !under_wine) {
+  if (!under_mutter) {
     // Each switch takes a few milliseconds: the modes set are read from the server's
     // notifications, not polled.
     screen_watch_modes(screen);
