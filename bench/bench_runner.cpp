@@ -2,7 +2,7 @@
 // motion steps a second, time to first frame, peak memory; the instructions of a pass, counted
 // by callgrind; the size switch, timed), or soaks one program for minutes.
 // Usage: bench_runner bench [PAIRS] | count [PROGRAM] |
-//                     switch [PRESSES [xwayland]] | soak PROGRAM MINUTES
+//                     switch [PRESSES [xwayland | LAUNCHER PROGRAM_DIR]] | soak PROGRAM MINUTES
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +14,8 @@ int main(int argc, char **argv) {
   std::string mode = argc > 1 ? argv[1] : "";
   if (mode != "bench" && mode != "count" && mode != "switch" && !(mode == "soak" && argc == 4)) {
     std::fprintf(stderr, "usage: bench_runner bench [PAIRS] | count [PROGRAM] | "
-                         "switch [PRESSES [xwayland]] | soak PROGRAM MINUTES\n");
+                         "switch [PRESSES [xwayland | LAUNCHER PROGRAM_DIR]] | "
+                         "soak PROGRAM MINUTES\n");
     return 2;
   }
   // Every kind of run uses one plain picture, easy to find on the screen, in both formats.
@@ -33,9 +34,13 @@ int main(int argc, char **argv) {
     status = bench(screen, glyphs, folder, number);
   else if (mode == "count")
     status = count(screen, folder, argc > 2 ? argv[2] : "");
-  else if (mode == "switch")
-    status = switches(screen, folder, number, argc > 3 && std::string(argv[3]) == "xwayland");
-  else
+  else if (mode == "switch") {
+    // Wine misses key taps of a few milliseconds at times.
+    switch_run how{argc == 4 && std::string(argv[3]) == "xwayland", nullptr, "", 5};
+    if (argc == 5)
+      how = {false, argv[3], argv[4], 150};
+    status = switches(screen, folder, number, how);
+  } else
     status = soak(screen, glyphs, folder, argv[2], std::max(1, std::atoi(argv[3])));
   screen_close(screen);
   // What a failed run wrote (the programs' output, callgrind's counts) is kept to be read.

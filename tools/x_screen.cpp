@@ -191,6 +191,11 @@ void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms) {
   screen_tap_keycode(screen, XKeysymToKeycode(screen.display, key), hold_ms);
 }
 
+void screen_press_key(const x_screen &screen, KeySym key, bool down) {
+  XTestFakeKeyEvent(screen.display, XKeysymToKeycode(screen.display, key), down, CurrentTime);
+  XSync(screen.display, False);
+}
+
 void screen_tap_keycode(const x_screen &screen, int keycode, int hold_ms) {
   XTestFakeKeyEvent(screen.display, keycode, True, CurrentTime);
   XSync(screen.display, False);

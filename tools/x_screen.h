@@ -59,6 +59,8 @@ void screen_resize_window(const x_screen &screen, Window window, int width, int 
 
 // Presses and releases the key through XTest, holding it down for `hold_ms`.
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms);
+// Presses (`down`) or releases the key alone, for a caller that watches the screen meanwhile.
+void screen_press_key(const x_screen &screen, KeySym key, bool down);
 // The same by keycode: the key at one place on the keyboard, whatever the layout makes of it.
 void screen_tap_keycode(const x_screen &screen, int keycode, int hold_ms);
 // The keycode of the key at an XKB place ("AD01", Q's on a US keyboard), or 0.
