@@ -2,9 +2,10 @@
 # Installs what is missing, builds, and benchmarks each program against its reference loop on
 # the virtual display: the wall-clock table, the instructions a pass counted by callgrind, and
 # the size switch timed, beside an SDL2 program's, on a bare server and under openbox, xfwm4,
-# mutter and kwin_x11; prints them and writes them, with the date and machine, to
-# bench/RESULTS.md. With the patched Allegro (the build's default), the switch is also timed in
-# mutter's Wayland session, where the programs are right only with it.
+# mutter and kwin_x11, and the Windows programs' under Wine; prints them and writes them, with
+# the date and machine, to bench/RESULTS.md. With the patched Allegro (the build's default), the
+# switch is also timed in mutter's, KWin's, sway's and Weston's Wayland sessions, where the
+# programs are right only with it.
 # Usage: scripts/bench.sh [PAIRS]   (default 3)
 #        scripts/bench.sh soak [PROGRAM] [MINUTES]   (default bounce_flash 10;
 #        writes bench/SOAK.md)
@@ -48,10 +49,21 @@ for wm in openbox xfwm4 mutter kwin_x11; do
     WM=$wm bash "$root/tests/e2e/run_e2e.sh" "$build/bench/bench_runner" "$build/bench_$wm" switch 5
   } | tee -a "$under_wm" || status=$?
 done
-in_mutter=$(mktemp)
-! grep -q '^DEMO_ALLEGRO_PATCHED:INTERNAL=ON$' "$build/CMakeCache.txt" ||
-  bash "$root/tests/e2e/wayland_session.sh" mutter "$build/tools/screen_tool" \
-    "$build/bench/bench_runner" switch 5 xwayland | tee "$in_mutter" || status=$?
+in_wayland=$(mktemp)
+if grep -q '^DEMO_ALLEGRO_PATCHED:INTERNAL=ON$' "$build/CMakeCache.txt"; then
+  for compositor in mutter kwin_wayland sway weston; do
+    {
+      echo
+      echo "### In $compositor's session"
+      echo
+      bash "$root/tests/e2e/wayland_session.sh" $compositor "$build/tools/screen_tool" \
+        "$build/bench/bench_runner" switch 5 xwayland
+    } | tee -a "$in_wayland" || status=$?
+  done
+fi
+under_wine=$(mktemp)
+bash "$root/bench/wine_switch.sh" "$build/windows" "$build/bench/bench_runner" 5 |
+  tee "$under_wine" || status=$?
 {
   echo "# Benchmark results"
   echo
@@ -88,18 +100,29 @@ in_mutter=$(mktemp)
   echo
   cat "$switches"
   cat "$under_wm"
-  if [ -s "$in_mutter" ]; then
+  if [ -s "$in_wayland" ]; then
     echo
-    echo "## The size switch in mutter's Wayland session"
+    echo "## The size switch in Wayland sessions"
     echo
-    echo "The same in mutter's headless Wayland session on a 1024x768 monitor, the programs built" \
-      "against the patched Allegro; there Xwayland emulates the mode for its client and mutter" \
-      "sizes the fullscreen window to it, so a switch is seen in the program's window: its" \
-      "size and a frame drawn at it. The bare mode set is XRRSetCrtcConfig and a resize request" \
-      "of a fullscreen window of the runner's own, until mutter has sized it."
+    echo "The same in each compositor's headless Wayland session on a 1024x768 monitor, the" \
+      "programs built against the patched Allegro, seen in the program's window: under mutter," \
+      "which sizes the fullscreen window to the mode Xwayland emulates, its size and a frame" \
+      "drawn at it; under the others, which keep the window at the monitor's size while the" \
+      "library scales its frame into it, the picture drawn at the new scale. The bare mode set" \
+      "is XRRSetCrtcConfig and a resize request of a fullscreen window of the runner's own," \
+      "until the compositor has sized it (only mutter does)."
+    cat "$in_wayland"
+  fi
+  if [ -s "$under_wine" ]; then
     echo
-    cat "$in_mutter"
+    echo "## The size switch under Wine"
+    echo
+    echo "The Windows programs from the zip, under $(wine64 --version 2>/dev/null ||
+      /usr/lib/wine/wine64 --version) on the bare server, keys held 150 ms as a person holds" \
+      "them; no reference loop or SDL2 program there."
+    echo
+    cat "$under_wine"
   fi
 } >"$root/bench/RESULTS.md"
-rm -f "$table" "$counted" "$switches" "$under_wm" "$in_mutter"
+rm -f "$table" "$counted" "$switches" "$under_wm" "$in_wayland" "$under_wine"
 exit $status
