@@ -22,8 +22,10 @@ int main(int argc, char **argv) {
   x_screen screen{};
   char folder[] = "/tmp/bounce_bench_XXXXXX";
   if (!screen_open(screen, nullptr) || !mkdtemp(folder) ||
-      !save_test_picture(std::string(folder) + "/bmp.jpg", 100, 60) ||
-      !save_test_picture(std::string(folder) + "/bmp.png", 100, 60)) {
+      !save_test_picture(std::string(folder) + "/bmp.jpg", bench_picture_width,
+                         bench_picture_height) ||
+      !save_test_picture(std::string(folder) + "/bmp.png", bench_picture_width,
+                         bench_picture_height)) {
     std::fprintf(stderr, "bench_runner: no X display, or no scratch folder for the pictures\n");
     return 1;
   }
@@ -35,10 +37,9 @@ int main(int argc, char **argv) {
   else if (mode == "count")
     status = count(screen, folder, argc > 2 ? argv[2] : "");
   else if (mode == "switch") {
-    // Wine misses key taps of a few milliseconds at times.
-    switch_run how{argc == 4 && std::string(argv[3]) == "xwayland", nullptr, "", 5};
+    switch_run how{argc == 4 && std::string(argv[3]) == "xwayland", nullptr, ""};
     if (argc == 5)
-      how = {false, argv[3], argv[4], 150};
+      how = {false, argv[3], argv[4]};
     status = switches(screen, folder, number, how);
   } else
     status = soak(screen, glyphs, folder, argv[2], std::max(1, std::atoi(argv[3])));

@@ -37,13 +37,15 @@ int soak(const x_screen &screen, const glyph_table &glyphs, const std::string &f
          const std::string &program_name, int minutes);
 // The instructions of a pass, counted by callgrind, against the reference loops.
 int count(const x_screen &screen, const std::string &folder, const std::string &only);
+// The plain picture every run gives the programs, in pixels.
+const int bench_picture_width = 100, bench_picture_height = 60;
+
 // How the switch's programs run: seen in their windows under Xwayland; or the Windows programs
-// in `program_dir` through `launcher` (Wine), keys held as long as a person holds them.
+// in `program_dir` through `launcher` (Wine).
 struct switch_run {
   bool xwayland;
   const char *launcher;
   std::string program_dir;
-  int hold_ms;
 };
 // The size switch timed, against the reference loops, the bare mode set and SDL2.
 int switches(const x_screen &screen, const std::string &folder, int presses, const switch_run &how);
