@@ -45,10 +45,12 @@ start_wine_session
 drive=$WINEPREFIX/drive_c
 install_folder="$drive/Program Files/Bounce demos"
 # The registry as far as a package can write to it, less keys without values (the installer
-# service's own, which Windows keeps too) and what Wine changes by itself: its own settings and
-# the network cards it lists at some point after its first start.
+# service's own, which Windows keeps too) and what Wine changes by itself at some point after
+# its first start: its own settings, the network cards it lists, and the precompiled .inf files
+# (.pnf) it writes as it installs the input devices it finds (input.pnf and winehid.pnf once
+# appeared during the test).
 prefix_state() { # the file list and the registry
-  (cd "$drive" && find . | grep -v '^./windows/\(temp\|Installer\)\b' | sort)
+  (cd "$drive" && find . | grep -v '^./windows/\(temp\|Installer\)\b\|^./windows/inf/[^/]*\.pnf$' | sort)
   for hive in HKLM HKCU; do
     "$wine" reg export "$hive\\Software" "C:\\windows\\temp\\$hive.reg" /y >/dev/null 2>&1
     iconv -f UTF-16LE -t UTF-8 "$drive/windows/temp/$hive.reg" | tr -d '\r'
