@@ -1,6 +1,7 @@
 // Processes, deadlines, pictures and screen checks for the end-to-end tests.
 #include "e2e_support.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -83,6 +84,19 @@ bool under_emulation() {
 int key_hold_ms() {
   const char *hold = std::getenv("E2E_KEY_HOLD_MS");
   return hold ? std::atoi(hold) : 5;
+}
+
+video_mode desktop_mode_given_back() {
+  const char *command = std::getenv("E2E_RECORDED_MODE");
+  if (!command)
+    return {1024, 768};
+  video_mode mode = {0, 0};
+  if (FILE *out = popen(command, "r")) {
+    if (std::fscanf(out, "%dx%d", &mode.width, &mode.height) != 2)
+      mode = {0, 0};
+    pclose(out);
+  }
+  return mode;
 }
 
 bool mode_is(const x_screen &screen, video_mode mode) {

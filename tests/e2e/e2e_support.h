@@ -36,6 +36,10 @@ running_program start_demo(const std::string &name, const std::string &folder,
 bool under_emulation(); // E2E_EMULATOR is set
 // How long a test holds a key it taps: E2E_KEY_HOLD_MS, or 5 ms. Wine can miss short taps.
 int key_hold_ms();
+// The mode a program gives the desktop back when it ends: 1024x768, or under Wine the one Wine
+// records as the desktop's, which the command E2E_RECORDED_MODE prints (Wine 8 at times records
+// a program's mode there instead, docs/windows.md); 0x0 where that command fails.
+video_mode desktop_mode_given_back();
 
 bool mode_is(const x_screen &screen, video_mode mode);
 // The status line, on the screen or as read off it, shows this display size (with any pass

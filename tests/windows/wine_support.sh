@@ -36,16 +36,19 @@ start_wine_session() {
       /d 'cmd /c exit' /f >/dev/null 2>&1
   fi
   "$wineserver" -p
-  # Wine gives back, at a program's end, the mode its session recorded. Left to come and go
-  # with the programs, the session's desktop process at times recorded a program's mode, and
-  # every later program of the session left that mode behind (once in CI on Wine 10; 2 of 9
-  # probe runs on Wine 8). Started first, at the desktop's mode, and kept up to the end by a
-  # console program that waits on a pipe nobody writes, it has not done so since.
+  # Wine's desktop process, started by the first window, would end a second after each program
+  # and start again with the next: a console program that waits on a pipe nobody writes keeps
+  # it for the whole session, as a user's desktop stays.
   coproc desktop_holder { "$wine" cmd /c pause >/dev/null 2>&1; }
-  for _ in $(seq 100); do
-    grep -qa 'system32.explorer\.exe' /proc/[0-9]*/cmdline 2>/dev/null && break
-    sleep 0.1
-  done
+  # The mode Wine records as the desktop's, which a program's mode is given back to: Wine 8 at
+  # times records a program's mode there instead (docs/windows.md), and the checks then expect
+  # that one, with a note.
+  x86_64-w64-mingw32-g++ -O2 -s -static -o "$build/recorded_mode.exe" \
+    "$root/tests/windows/recorded_mode.cpp" || exit 1
+  export E2E_RECORDED_MODE="'$wine' '$build/recorded_mode.exe' 2>/dev/null"
+}
+recorded_mode() {
+  sh -c "$E2E_RECORDED_MODE" | tr -d '\r'
 }
 
 passed=0
@@ -60,10 +63,13 @@ report() {
   [ "$failed" -eq 0 ]
 }
 
-box_shown() { # program name
+box_window() { # program name: its box's X window, if shown
   local windows
   windows=$(xwininfo -root -tree)
-  grep -qF "\"$1\": (\"$1.exe\"" <<<"$windows"
+  grep -F "\"$1\": (\"$1.exe\"" <<<"$windows" | awk '{print $1; exit}'
+}
+box_shown() { # program name
+  test -n "$(box_window "$1")"
 }
 
 # A set-up failure: the line in a message box once the desktop has its mode back; closing the
@@ -82,7 +88,11 @@ check_failure_box() {
   done
   local line="$name: cannot load the picture \\\"bmp.jpg\\\" from the current directory"
   check "$name shows its message box" box_shown "$name"
-  check "$name gave the mode back first" test "$("$screen_tool" mode)" = 1024x768
+  check "$name gave the mode back first" test "$("$screen_tool" mode)" = "$(recorded_mode)"
+  # Without a window manager, keys go to the window under the pointer: the pointer is put on
+  # the box, as a user's hand would. (Left where the server started it, it missed the box once
+  # the desktop stayed at 800x600, docs/windows.md.)
+  xdotool mousemove --window "$(box_window "$name")" 20 20
   sleep 0.5
   "$screen_tool" key Return 150
   status=hung
@@ -106,4 +116,8 @@ check_scenarios() {
   E2E_LAUNCHER=$2 E2E_PROGRAM_DIR=$1 E2E_KEY_HOLD_MS=150 \
     "$e2e_tests" --gtest_filter='all/program_e2e.runs_*:layouts/layout_e2e.*/ru_us'
   check "the programs' scenarios under Wine" test $? -eq 0
+  local recorded
+  recorded=$(recorded_mode)
+  [ "$recorded" = 1024x768 ] ||
+    echo "NOTE: Wine recorded $recorded as the desktop's mode in the session (docs/windows.md)"
 }
