@@ -333,9 +333,10 @@ int screen_request_close(const x_screen &screen, long pid) {
                            XInternAtom(screen.display, "WM_PROTOCOLS", False),
                            XInternAtom(screen.display, "WM_DELETE_WINDOW", False)};
   // Client windows sit below the root at most three levels deep: a window manager's frame and
-  // up to two levels within it.
+  // up to two levels within it. A window manager's own windows come and go while they are walked.
+  XErrorHandler previous = ignore_errors(screen);
   int asked = request_close_below(screen, request, screen.root, 3);
-  XSync(screen.display, False);
+  restore_errors(screen, previous);
   return asked;
 }
 
