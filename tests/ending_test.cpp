@@ -53,25 +53,29 @@ TEST_F(core_test, an_ignored_signal_stays_ignored_and_the_others_are_given_back)
   EXPECT_EQ(std::signal(SIGHUP, SIG_DFL), SIG_IGN);
   EXPECT_EQ(std::signal(SIGTERM, SIG_DFL), SIG_DFL) << "the run left its handler behind";
   EXPECT_EQ(std::signal(SIGINT, SIG_DFL), SIG_DFL);
+  EXPECT_EQ(std::signal(SIGPIPE, SIG_DFL), SIG_DFL);
 }
 
 TEST_F(core_death_test, an_exit_from_inside_the_library_says_what_failed_and_ends_at_once) {
   struct exit_case {
     const char *exiting_call; // where the library ends the process
     int threads;              // how many threads report and exit
+    bool writes_first;        // the server went while a request was on its way
     const char *stderr_text;
   };
   const exit_case cases[] = {
       // The server refuses the start mode while the display opens.
-      {"al_create_display", 1,
+      {"al_create_display", 1, false,
        "^library: connection broken\nt: cannot open a 800x600 fullscreen display\n$"},
       // The server goes away later in set-up, in the loop or during shutdown: the line comes
       // last, after every thread's own report.
-      {"al_create_builtin_font", 2,
+      {"al_create_builtin_font", 2, false,
        "^(library: connection broken\n){2}t: lost the connection to the display\n$"},
-      {"al_flip_display", 2,
+      {"al_flip_display", 2, false,
        "^(library: connection broken\n){2}t: lost the connection to the display\n$"},
-      {"al_destroy_display", 1,
+      {"al_flip_display", 2, true,
+       "^(library: connection broken\n){2}t: lost the connection to the display\n$"},
+      {"al_destroy_display", 1, false,
        "^library: connection broken\nt: lost the connection to the display\n$"},
   };
   for (const exit_case &c : cases) {
@@ -80,10 +84,11 @@ TEST_F(core_death_test, an_exit_from_inside_the_library_says_what_failed_and_end
           escape_at(3);
           fake().exiting_call = c.exiting_call;
           fake().exiting_threads = c.threads;
+          fake().broken_write = c.writes_first;
           run_demo(row_800());
         },
         testing::ExitedWithCode(1), c.stderr_text)
-        << c.exiting_call;
+        << c.exiting_call << (c.writes_first ? " after a write" : "");
   }
 }
 

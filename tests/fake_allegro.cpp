@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 // The library's opaque objects: here just a name, and whether the core has destroyed it.
 struct fake_object {
@@ -54,6 +56,16 @@ void record(const std::string &call) {
   const std::string &exiting = fake().exiting_call;
   if (exiting.empty() || call.compare(0, exiting.size() + 1, exiting + "(") != 0)
     return;
+  if (fake().broken_write) {
+    // As Xlib's write meets a server that has just gone: SIGPIPE, unless it is ignored.
+    int ends[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, ends) == 0) {
+      close(ends[1]);
+      ssize_t written = write(ends[0], "x", 1);
+      (void)written; // fails with EPIPE; the library's report follows
+      close(ends[0]);
+    }
+  }
   // Xlib reports a lost server and exits on every thread that uses the connection.
   for (int i = 1; i < fake().exiting_threads; i++)
     std::thread([i] {

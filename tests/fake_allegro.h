@@ -18,6 +18,7 @@ struct fake_allegro {
   std::string exiting_call;       // the call inside which the process exits with status 1,
                                   // as Xlib makes it when the display server refuses or goes
   int exiting_threads = 1;        // how many threads report and exit there, a few ms apart
+  bool broken_write = false;      // the exiting call first writes to a connection gone
   bool echo_calls = false;        // also write each call to stderr, for a test in a child process
   bool resize_fails = false;
   int display_width = 0, display_height = 0;           // the display's real size

@@ -12,10 +12,12 @@ extern volatile std::sig_atomic_t stop_signal;
 // The handlers found before a run, so that it can put them back.
 struct saved_signals {
   void (*handlers[3])(int);
+  void (*broken_pipe)(int);
 };
 
 // Turns each termination signal into a stop request, except one that was ignored at start
 // (nohup), which stays ignored. A second signal of the same kind ends the process at once.
+// A broken pipe is ignored, so that a lost display server ends the run through the exit guard.
 void catch_stop_signals(saved_signals &saved);
 void release_stop_signals(const saved_signals &saved);
 // Ends the process as `signal_number` ends it when nobody catches it, so a shell or a parent

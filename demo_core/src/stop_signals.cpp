@@ -1,4 +1,5 @@
-// Termination signals turned into a stop request that the main loop sees.
+// The signals of a run: termination turned into a stop request that the main loop sees, a
+// broken connection into the library's own report of it.
 #include <cstdlib>
 
 #include "run_endings.h"
@@ -22,6 +23,11 @@ extern "C" void on_stop_signal(int signal_number) {
 
 void catch_stop_signals(saved_signals &saved) {
   stop_signal = 0;
+#ifdef SIGPIPE
+  // A write to a display server that has gone would kill the process silently; ignored, the
+  // write fails and Xlib reports the lost server, which the exit guard sums up in one line.
+  saved.broken_pipe = std::signal(SIGPIPE, SIG_IGN);
+#endif
   int i = 0;
   for (int signal_number : stop_signals) {
     // Ignore first, so a signal that was ignored is never caught, not even for an instant.
@@ -36,6 +42,9 @@ void release_stop_signals(const saved_signals &saved) {
   int i = 0;
   for (int signal_number : stop_signals)
     std::signal(signal_number, saved.handlers[i++]);
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, saved.broken_pipe);
+#endif
 }
 
 void end_as_signalled(int signal_number) {
