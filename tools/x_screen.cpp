@@ -187,6 +187,19 @@ bool screen_set_desktop(const x_screen &screen, int width, int height) {
   return done;
 }
 
+screen_point screen_pointer(const x_screen &screen) {
+  Window root, child;
+  int x = -1, y = -1, window_x, window_y;
+  unsigned int buttons;
+  XQueryPointer(screen.display, screen.root, &root, &child, &x, &y, &window_x, &window_y, &buttons);
+  return {x, y};
+}
+
+void screen_move_pointer(const x_screen &screen, int x, int y) {
+  XTestFakeMotionEvent(screen.display, -1, x, y, CurrentTime);
+  XSync(screen.display, False);
+}
+
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms) {
   screen_tap_keycode(screen, XKeysymToKeycode(screen.display, key), hold_ms);
 }

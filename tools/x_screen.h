@@ -1,5 +1,5 @@
 // A connection to an X server seen as a person sees it: the screen's pixels, its video mode,
-// the keyboard and a window manager's close button.
+// the keyboard, the pointer and a window manager's close button.
 #ifndef X_SCREEN_H
 #define X_SCREEN_H
 
@@ -20,6 +20,10 @@ struct screen_image {
 
 struct video_mode {
   int width, height;
+};
+
+struct screen_point {
+  int x, y;
 };
 
 // Opens the named display, or $DISPLAY when `name` is null; false if it cannot be reached.
@@ -56,6 +60,10 @@ Window screen_show_fullscreen_window(const x_screen &screen);
 void screen_destroy_window(const x_screen &screen, Window window);
 // Asks for a new size of a window, as a program does.
 void screen_resize_window(const x_screen &screen, Window window, int width, int height);
+
+// The pointer's place on the root window, and moving it there through XTest, as a person does.
+screen_point screen_pointer(const x_screen &screen);
+void screen_move_pointer(const x_screen &screen, int x, int y);
 
 // Presses and releases the key through XTest, holding it down for `hold_ms`.
 void screen_tap_key(const x_screen &screen, KeySym key, int hold_ms);

@@ -52,6 +52,9 @@ void tap(const x_screen &screen, KeySym key) {
 TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   const program_row &row = GetParam();
   const bool under_wine = std::getenv("E2E_LAUNCHER") != nullptr;
+  // The pointer where a person left it, in the middle.
+  const screen_point pointer{row.start.width / 2, row.start.height / 2};
+  screen_move_pointer(screen, pointer.x, pointer.y);
   double started = seconds_now();
   program = start_demo(row.name, folder);
 
@@ -79,6 +82,13 @@ TEST_P(program_e2e, runs_switches_sizes_ignores_close_and_ends_on_escape) {
   EXPECT_TRUE(wait_until([&] { return mode_is(screen, row.start); }, 10)) << "start mode";
   EXPECT_TRUE(wait_until([&] { return status_shows(screen, row.start); }, 10)) << "status";
   EXPECT_TRUE(wait_until([&] { return grey_covers(screen, row.start); }, 5)) << "coverage";
+  // And the pointer stays in the middle half of the screen. kwin_x11 keeps its place relative
+  // to the screen when the mode changes; confined to a window that the frame did not show whole
+  // yet, it was taken into the top left corner, KDE's hot corner.
+  screen_point now_at = screen_pointer(screen);
+  EXPECT_TRUE(std::abs(now_at.x - pointer.x) < pointer.x / 2 &&
+              std::abs(now_at.y - pointer.y) < pointer.y / 2)
+      << "pointer at " << now_at.x << "," << now_at.y;
 
   // The picture's top edge is row 0, and it moves one pixel per step interval, at most one step
   // a frame. A machine busy elsewhere draws fewer frames (bounce_1024 under mutter: 115 to 131
