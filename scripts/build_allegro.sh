@@ -45,8 +45,10 @@ options=(-DCMAKE_BUILD_TYPE=Release -DWANT_IMAGE_WEBP=OFF -DWANT_IMAGE_FREEIMAGE
 case $target in
 linux)
   # Linked into the programs (position-independent, as Debian's compiler makes them); pictures
-  # through the system's libpng and libjpeg.
-  options+=(-DSHARED=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON -DWANT_NATIVE_DIALOG=OFF) ;;
+  # through the system's libpng and libjpeg. The Wayland driver beside the X11 one, without
+  # libdecor: fullscreen displays have no decorations.
+  options+=(-DSHARED=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON -DWANT_NATIVE_DIALOG=OFF
+    -DWANT_WAYLAND=ON -DWANT_WAYLAND_LIBDECOR=OFF) ;;
 windows)
   # Pictures go through Windows' own GDI+, so no libpng, libjpeg or FreeType is needed; the C
   # runtime is linked in, so the DLLs need only Windows' own DLLs. libgcc_eh is kept out of the

@@ -10,7 +10,8 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config liballegro5-dev liballegro-image5-dev libgl1-mesa-dri
   libx11-dev libxtst-dev libxrandr-dev scdoc ca-certificates patch xz-utils libxcursor-dev libxi-dev
-  libxinerama-dev libxss-dev libgl-dev libglu1-mesa-dev libpng-dev libjpeg-dev)
+  libxinerama-dev libxss-dev libgl-dev libglu1-mesa-dev libpng-dev libjpeg-dev libwayland-dev
+  wayland-protocols libxkbcommon-dev libegl-dev)
 capture=(xserver-xorg-core xserver-xorg-video-dummy xfonts-base imagemagick)
 windows=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 icoutils wixl)
 package=(dpkg-dev file)
@@ -19,7 +20,7 @@ package=(dpkg-dev file)
 arm64=(crossbuild-essential-arm64 qemu-user-static)
 for p in liballegro5-dev liballegro-image5-dev libgl1-mesa-dri libx11-dev libxrandr-dev \
   libxcursor-dev libxi-dev libxinerama-dev libxss-dev libgl-dev libglu1-mesa-dev libpng-dev \
-  libjpeg-dev; do
+  libjpeg-dev libwayland-dev libxkbcommon-dev libegl-dev; do
   arm64+=("$p:arm64")
 done
 checkers=(lintian desktop-file-utils appstream devscripts)
@@ -31,7 +32,7 @@ case "${1:-}" in
 --arm64) packages+=("${package[@]}" "${arm64[@]}") ;;
 --tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${arm64[@]}" "${checkers[@]}"
   googletest python3 wine64 unzip msitools liblnk-utils valgrind libsdl2-dev
-  libgtest-dev xvfb openbox xfwm4 kwin-x11 mutter kwin-wayland weston sway grim wtype xwayland
+  libgtest-dev xvfb openbox xfwm4 kwin-x11 mutter kwin-wayland weston sway cage grim wtype xwayland
   dbus-x11 x11-utils x11-xkb-utils x11-xserver-utils x11-apps xdotool) ;;
 esac
 missing=()
