@@ -60,31 +60,67 @@ static bool load_image(const char *path, screen_image &image) {
   return true;
 }
 
-// A grab of a whole monitor sampled to a display's size, nearest pixel, as a monitor scales a
-// mode to its panel.
-static screen_image sample_image(const screen_image &image, int width, int height) {
+// Where a monitor shows a mode of another shape, keeping it: the largest rectangle of the
+// mode's aspect that fits the grab, in its middle.
+struct fitted_frame {
+  int left, top, width, height;
+};
+
+static fitted_frame fit_frame(const screen_image &image, int width, int height) {
+  fitted_frame fit{0, 0, image.width, image.height};
+  if (static_cast<long>(image.width) * height > static_cast<long>(image.height) * width)
+    fit.width = static_cast<int>(static_cast<long>(image.height) * width / height);
+  else
+    fit.height = static_cast<int>(static_cast<long>(image.width) * height / width);
+  fit.left = (image.width - fit.width) / 2;
+  fit.top = (image.height - fit.height) / 2;
+  return fit;
+}
+
+// The fitted part of a grab of a whole monitor sampled to a display's size, nearest pixel, as
+// a monitor scales a mode to its panel.
+static screen_image sample_image(const screen_image &image, const fitted_frame &fit, int width,
+                                 int height) {
   screen_image sampled{};
   sampled.width = width;
   sampled.height = height;
   sampled.pixels.resize(static_cast<size_t>(width) * height);
   for (int y = 0; y < height; y++)
     for (int x = 0; x < width; x++) {
-      int from_x = static_cast<int>((x + 0.5) * image.width / width);
-      int from_y = static_cast<int>((y + 0.5) * image.height / height);
+      int from_x = fit.left + static_cast<int>((x + 0.5) * fit.width / width);
+      int from_y = fit.top + static_cast<int>((y + 0.5) * fit.height / height);
       sampled.pixels[static_cast<size_t>(y) * width + x] =
           image.pixels[static_cast<size_t>(from_y) * image.width + from_x];
     }
   return sampled;
 }
 
+// Whether every pixel of the grab outside the fitted frame is black: the bands a monitor shows
+// around a mode of another shape (none where the shapes agree).
+static bool bands_black(const screen_image &image, const fitted_frame &fit) {
+  const rgb_colour black = {0, 0, 0};
+  for (int y = 0; y < image.height; y++)
+    for (int x = 0; x < image.width; x++) {
+      bool inside =
+          x >= fit.left && x < fit.left + fit.width && y >= fit.top && y < fit.top + fit.height;
+      if (!inside && !near_colour(image.pixels[static_cast<size_t>(y) * image.width + x], black, 8))
+        return false;
+    }
+  return true;
+}
+
 // What a grab of the monitor shows of a program's frame at a display size: "status WxH, top
-// picture|no picture, corner grey|colour". The status line read where the frame's top-left
-// corner should be says the frame is placed from that corner at that scale; the picture is any
-// colour but the background's grey and the status line's yellow on a row just below the status
-// line; the bottom-right corner shows the background's grey where the frame reaches it.
+// picture|no picture, corner grey|colour" (the size "scaled down" where the monitor is too
+// small to show the status line whole), and where the monitor's shape is another than the
+// frame's, ", bands black|bands not black". The frame is looked for where a monitor keeping
+// its shape shows it, in the middle; the status line read where its top-left corner should be
+// says the frame is placed there at that scale; the picture is any colour but the background's
+// grey and the status line's yellow on a row just below the status line; the bottom-right
+// corner shows the background's grey where the frame reaches it.
 static std::string describe_frame(const screen_image &grab, int width, int height) {
   const rgb_colour grey = {128, 128, 128}, yellow = {255, 255, 0};
-  screen_image frame = sample_image(grab, width, height);
+  fitted_frame fit = fit_frame(grab, width, height);
+  screen_image frame = sample_image(grab, fit, width, height);
   status_reading status = parse_status_line(read_status_line(frame, builtin_glyphs()));
   bool picture = false;
   for (int x = 0; x < width; x++) {
@@ -92,11 +128,17 @@ static std::string describe_frame(const screen_image &grab, int width, int heigh
     picture = picture || (!near_colour(pixel, grey, 12) && !near_colour(pixel, yellow, 12));
   }
   bool corner_grey = near_colour(frame.pixels.back(), grey, 5);
+  // Glyphs shown smaller than drawn lose rows and columns: their text cannot be read back.
   char size[32] = "unread";
-  if (status.read)
+  if (fit.height < height)
+    std::snprintf(size, sizeof size, "scaled down");
+  else if (status.read)
     std::snprintf(size, sizeof size, "%dx%d", status.width, status.height);
+  std::string bands;
+  if (fit.width < grab.width || fit.height < grab.height)
+    bands = bands_black(grab, fit) ? ", bands black" : ", bands not black";
   return std::string("status ") + size + (picture ? ", top picture" : ", no picture") +
-         (corner_grey ? ", corner grey" : ", corner colour");
+         (corner_grey ? ", corner grey" : ", corner colour") + bands;
 }
 
 int main(int argc, char **argv) {
@@ -113,8 +155,8 @@ int main(int argc, char **argv) {
   if (command == "file-frame" && argc == 5) {
     screen_image image{};
     int width = std::atoi(argv[3]), height = std::atoi(argv[4]);
-    if (!load_image(argv[2], image) || image.width < width || image.height < height || width < 41 ||
-        height < 1)
+    // A monitor may show a mode scaled up or down (a 1024x768 one on a 1280x720 output).
+    if (!load_image(argv[2], image) || width < 41 || height < 1)
       return 1;
     std::printf("%s\n", describe_frame(image, width, height).c_str());
     return 0;
