@@ -15,9 +15,7 @@
 # plain window; on mutter 43 it becomes fullscreen at the first Q and the 1024x768 programs stay
 # at 800x600 from then on; on mutter 48 the 1024x768 programs never switch. A change fails here,
 # so that the docs are brought up to date; a release not known yet is reported and skipped.
-# PROGRAM_DIR holds the built programs, or the installed menu entries, which start them as a
-# desktop does (from the folder in Path=, with the command in Exec=). E2E_EMULATOR, where set
-# (qemu-aarch64-static), starts programs built for another machine.
+# PROGRAM_DIR holds the built programs or the installed menu entries (session_checks.sh).
 # Usage: wayland_session_test.sh mutter|kwin_wayland|sway|weston PROGRAM_DIR SCREEN_TOOL [described]
 set -uo pipefail
 compositor=$1
@@ -25,18 +23,7 @@ programs=$2
 screen_tool=$3
 expect=${4:-recorded}
 source "$(dirname "$0")/wayland_session.sh"
-passed=0
-failed=0
-check() { # description, expected (a pattern; "?": not known yet, only reported), actual
-  if [[ $2 == *"?"* ]]; then
-    echo "SEEN $1: \"$3\""
-  elif [[ $3 == $2 ]]; then
-    passed=$((passed + 1))
-  else
-    echo "FAIL $1: expected \"$2\", saw \"$3\""
-    failed=$((failed + 1))
-  fi
-}
+source "$(dirname "$0")/session_checks.sh"
 window_id() {
   xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name {print $1; exit}'
 }
@@ -172,13 +159,7 @@ for row in "${rows[@]}"; do
     held=" (started with the compositor held)"
     kill -STOP "$compositor_pid"
   fi
-  entry=$(ls "$programs"/*."$name".desktop 2>/dev/null)
-  if [ -n "$entry" ]; then
-    (cd "$(sed -n 's/^Path=//p' "$entry")" && exec $(sed -n 's/^Exec=//p' "$entry")) 2>"$scratch/$name.err" &
-  else
-    (cd "$programs" && exec ${E2E_EMULATOR:-} "./$name") 2>"$scratch/$name.err" &
-  fi
-  pid=$!
+  start_program "$programs" "$name" "$scratch/$name.err"
   if [ -n "$held" ]; then
     # Held until the window has its name (Allegro maps it right after), at most 5 s.
     for _ in $(seq 50); do [ -n "$(window_id "$name")" ] && break; sleep 0.1; done
@@ -217,12 +198,7 @@ for row in "${rows[@]}"; do
   # A resize that fails keeps the program inside al_resize_display for about 2 s of retries.
   [ "$back" = "$start" ] && [ "$alt" != "$start" ] || sleep 3
   press "$name" Escape 150
-  status=none
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid"; status=$?; break; }
-    sleep 0.1
-  done
-  [ "$status" != none ] || kill -9 "$pid"
+  await_exit "$pid" 10
   check "$name ends on Escape" 0 "$status"
 done
 if [ -n "${unknown:-}" ]; then
@@ -231,7 +207,5 @@ if [ -n "${unknown:-}" ]; then
   exit 77
 fi
 echo "$compositor $version: $passed passed, $failed failed"
-[ "$failed" -eq 0 ] || for err in "$scratch"/*.err; do
-  [ -s "$err" ] && { echo "$(basename "$err" .err) said:"; cat "$err"; }
-done
+[ "$failed" -eq 0 ] || show_errors "$scratch"
 [ "$failed" -eq 0 ]
