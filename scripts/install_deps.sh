@@ -33,7 +33,7 @@ case "${1:-}" in
 --tests) packages+=("${capture[@]}" "${windows[@]}" "${package[@]}" "${arm64[@]}" "${checkers[@]}"
   googletest python3 wine64 unzip msitools liblnk-utils valgrind libsdl2-dev
   libgtest-dev xvfb openbox xfwm4 kwin-x11 mutter kwin-wayland weston sway cage grim wtype xwayland
-  dbus-x11 x11-utils x11-xkb-utils x11-xserver-utils x11-apps xdotool) ;;
+  dbus-x11 python3-dbus x11-utils x11-xkb-utils x11-xserver-utils x11-apps xdotool) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do
