@@ -5,10 +5,10 @@
 // KWin it presses keys through KWin's fake input, on KWin's own keyboard and keymap (whose
 // first layout must be the first one named). Commands come one a line on stdin, and each is
 // answered "ok" once done:
-//   KEYSYM HOLD_MS   press the key that types KEYSYM (an xkb name: q, Escape) in the first
-//                    layout and release it HOLD_MS later
-//   group N          lock layout N (0 the first), as a layout switcher does (virtual
-//                    keyboards only)
+//   KEYSYM HOLD_MS [LAYOUT]   press the key that types KEYSYM (an xkb name: q, Escape) in
+//                    LAYOUT (0, the first, by default) and release it HOLD_MS later
+//   group N          lock layout N, as a layout switcher does (virtual keyboards only)
+//   layouts LAYOUTS  a new keymap of those layouts, sent anew (virtual keyboards only)
 // Usage: wayland_keys LAYOUTS   (xkb layouts, "us" or "us,fr")
 #include <sys/mman.h>
 #include <unistd.h>
@@ -87,15 +87,22 @@ uint32_t now_ms() {
       duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-// The keycode (evdev + 8) whose first level in the first layout is `keysym`, or 0.
-xkb_keycode_t keycode_of(xkb_keymap *keymap, xkb_keysym_t keysym) {
+// The keycode (evdev + 8) whose first level in `layout` is `keysym`, or 0.
+xkb_keycode_t keycode_of(xkb_keymap *keymap, xkb_keysym_t keysym, xkb_layout_index_t layout) {
   for (xkb_keycode_t key = xkb_keymap_min_keycode(keymap); key <= xkb_keymap_max_keycode(keymap);
        key++) {
     const xkb_keysym_t *syms;
-    if (xkb_keymap_key_get_syms_by_level(keymap, key, 0, 0, &syms) == 1 && syms[0] == keysym)
+    if (xkb_keymap_key_get_syms_by_level(keymap, key, layout, 0, &syms) == 1 && syms[0] == keysym)
       return key;
   }
   return 0;
+}
+
+xkb_keymap *compile_keymap(xkb_context *context, const char *layouts) {
+  xkb_rule_names names{};
+  names.layout = layouts;
+  return context ? xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS)
+                 : nullptr;
 }
 
 // Hands the keymap's text to the compositor in a file of its own.
@@ -136,10 +143,7 @@ int main(int argc, char **argv) {
     return 1;
   }
   xkb_context *context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-  xkb_rule_names names{};
-  names.layout = argv[1];
-  xkb_keymap *keymap =
-      context ? xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS) : nullptr;
+  xkb_keymap *keymap = compile_keymap(context, argv[1]);
   if (!keymap) {
     std::fprintf(stderr, "wayland_keys: no keymap for the layouts \"%s\"\n", argv[1]);
     return 1;
@@ -166,26 +170,37 @@ int main(int argc, char **argv) {
   std::string line;
   while (std::getline(std::cin, line)) {
     std::istringstream words(line);
-    std::string name;
-    long value = 0;
-    if (!(words >> name >> value))
+    std::string name, argument;
+    if (!(words >> name >> argument))
       continue;
+    if ((name == "group" || name == "layouts") && !keyboard) {
+      std::cout << "no " << name << std::endl;
+      continue;
+    }
     if (name == "group") {
-      if (!keyboard) {
-        std::cout << "no group" << std::endl;
+      wl_proxy_marshal(keyboard, request_modifiers, 0u, 0u, 0u,
+                       static_cast<uint32_t>(std::strtoul(argument.c_str(), nullptr, 10)));
+    } else if (name == "layouts") {
+      xkb_keymap *next = compile_keymap(context, argument.c_str());
+      if (!next || !send_keymap(display, keyboard, next)) {
+        std::cout << "no keymap for " << argument << std::endl;
         continue;
       }
-      wl_proxy_marshal(keyboard, request_modifiers, 0u, 0u, 0u, static_cast<uint32_t>(value));
+      xkb_keymap_unref(keymap);
+      keymap = next;
     } else {
+      long hold = std::strtol(argument.c_str(), nullptr, 10);
+      unsigned layout = 0;
+      words >> layout;
       xkb_keycode_t key =
-          keycode_of(keymap, xkb_keysym_from_name(name.c_str(), XKB_KEYSYM_NO_FLAGS));
+          keycode_of(keymap, xkb_keysym_from_name(name.c_str(), XKB_KEYSYM_NO_FLAGS), layout);
       if (key == 0) {
         std::cout << "no key " << name << std::endl;
         continue;
       }
       key_event(key - 8, 1u);
       wl_display_flush(display);
-      std::this_thread::sleep_for(std::chrono::milliseconds(value));
+      std::this_thread::sleep_for(std::chrono::milliseconds(hold));
       key_event(key - 8, 0u);
     }
     if (wl_display_roundtrip(display) < 0) {

@@ -35,11 +35,17 @@ keyboard_pid=$KEYS_PID
 exec {keys_out}<&"${KEYS[0]}" {keys_in}>&"${KEYS[1]}"
 read -r -t 10 -u "$keys_out" answer && [ "$answer" = ready ] && keys=yes
 [ -n "$keys" ] || echo "NOTE $compositor: no virtual keyboard (${answer:-no answer}): no key steps; programs end by SIGTERM"
-press() { # keysym, hold in ms
+# The keyboard's answer to a command.
+press_answer() { # command words...
   local answer
-  echo "$1 $2" >&"$keys_in"
+  echo "$*" >&"$keys_in"
   read -r -t 5 -u "$keys_out" answer
-  [ "$answer" = ok ] || echo "NOTE the key $1 was not pressed: ${answer:-no answer}"
+  echo "${answer:-no answer}"
+}
+press() { # keysym, hold in ms, [layout]
+  local answer
+  answer=$(press_answer "$@")
+  [ "$answer" = ok ] || echo "NOTE the key $1 was not pressed: $answer"
 }
 
 # The monitor as a PNG in FILE, where the compositor gives it.
@@ -111,6 +117,32 @@ for row in "${rows[@]}"; do
   fi
   check "$name says nothing" "" "$(cat "$scratch/$name.err")"
 done
+
+# Keyboard layouts, where the session's keyboard can have several (a virtual keyboard): with a
+# Latin layout active the key that types q there switches, and the key that types a (where a
+# US keyboard has Q, on AZERTY) does not; with a non-Latin one active, the key at Q's place
+# does. Each row's keymap is sent anew while the program runs, as a layout switcher does.
+# Rows: layouts, the active one, the layout in which the key pressed as Q types q, and in which
+# the key pressed as A types a.
+if [ -n "$keys" ] && [ -n "$readable" ] && [ "$(press_answer layouts us)" = ok ]; then
+  start_program "$programs" bounce_1024 "$scratch/layouts.err"
+  check "bounce_1024 shows its frame for the layouts" right "$(frame_at 1024x768)"
+  for row in "us,fr 1 1 1" "us,us(dvorak) 1 1 1" "ru,us 0 1 1" "us 0 0 0"; do
+    read -r layouts active q_layout a_layout <<<"$row"
+    press_answer layouts "$layouts" >/dev/null
+    press_answer group "$active" >/dev/null
+    press q 5 "$q_layout"
+    check "$layouts, layout $active active: Q switches" right "$(frame_at 800x600)"
+    press a 5 "$a_layout"
+    sleep 1
+    check "$layouts, layout $active active: A does not" right "$(frame_at 800x600)"
+    press q 5 "$q_layout"
+    check "$layouts, layout $active active: Q switches back" right "$(frame_at 1024x768)"
+  done
+  press Escape 150
+  await_exit "$pid" 10
+  check "bounce_1024 ends on Escape after the layouts" 0 "$status"
+fi
 
 # The compositor going away (a logout, a crash) ends a program with one line and status 1.
 start_program "$programs" bounce_800 "$scratch/gone.err"
