@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The programs in a Wayland session, through Xwayland, as most Linux desktops now run them:
-# mutter's (GNOME), kwin_wayland's (KDE Plasma), sway's or Weston's, each headless on a 1024x768
-# monitor, one session for all five programs.
+# The programs in a Wayland session, through Xwayland (ALLEGRO_PLATFORM=x11): mutter's (GNOME),
+# kwin_wayland's (KDE Plasma), sway's or Weston's, each headless on a 1024x768 monitor or the
+# one `monitor` names (1920x1080: the frame centred, black bands beside it), one session for
+# all five programs.
 # Given "described" (programs built against the project's patched Allegro), every program must
 # do there what it does on a bare X server: fullscreen once shown, the frame covering the
 # monitor (mutter: Xwayland scales the client's mode to it; the others keep the window at the
@@ -104,6 +105,9 @@ shown() { # program, size
   [ -s "$grab.png" ] || { echo "no grab"; return; }
   "$screen_tool" file-frame "$grab.png" "$w" "$h" || echo "unreadable grab"
 }
+# A 4:3 frame on a monitor of another shape has black bands beside it, centred.
+bands=""
+[ $((${monitor%x*} * 3)) -eq $((${monitor#*x} * 4)) ] || bands=", bands black"
 # Waits up to 5 s for the screen to show `expected` (the status line changes once a second).
 settled_shown() { # program, size, expected
   local now
@@ -147,6 +151,19 @@ esac
 [ -n "${unknown:-}" ] || for name in bounce_1024 bounce_vsync bounce_flash; do
   rows+=("$name 1024x768 $large")
 done
+# With Xwayland there, and no ALLEGRO_PLATFORM, the patched Allegro takes the native route: no
+# X11 window appears, and the monitor shows the program's frame (read where it can be: sway).
+if [ "$expect" = described ] && [ "$compositor" = sway ]; then
+  # An empty value picks no driver: the library tries Wayland first, as with none.
+  ALLEGRO_PLATFORM="" start_program "$programs" bounce_800 "$scratch/native.err"
+  frame="status 800x600, top picture, corner grey$bands"
+  check "bounce_800 beside Xwayland shows its frame" "$frame" \
+    "$(settled_shown bounce_800 800x600 "$frame")"
+  check "bounce_800 beside Xwayland has no X11 window" "" "$(window_id bounce_800)"
+  kill -TERM "$pid"
+  await_exit "$pid" 10
+  check "bounce_800 beside Xwayland ends on SIGTERM" 143 "$status"
+fi
 # With the patched Allegro bounce_800 starts while the compositor is held, as on a busy machine:
 # its window is made, and asked to be fullscreen, before the window manager has seen it (sway
 # tiled such a window while the library only set the window's state property).
@@ -167,14 +184,14 @@ for row in "${rows[@]}"; do
     kill -CONT "$compositor_pid"
   fi
   if [ "$expect" = described ]; then
-    frame="status $start, top picture, corner grey"
+    frame="status $start, top picture, corner grey$bands"
     check "$name when shown$held" "$(window_at "$start") fullscreen" "$(first_state "$name")"
     check "$name covers the screen at start" yes "$(covers "$name" "$start")"
     [ "$compositor" = mutter ] ||
       check "$name shows its frame at start" "$frame" "$(settled_shown "$name" "$start" "$frame")"
     for size in "$alt" "$back"; do
       press "$name" q 5
-      frame="status $size, top picture, corner grey"
+      frame="status $size, top picture, corner grey$bands"
       # Where the window keeps the monitor's size, its frame at the new size tells that the
       # switch is over (its state already reads as the one expected before the switch starts).
       [ "$compositor" = mutter ] ||
