@@ -101,21 +101,27 @@ for entry in /usr/share/applications/org.example.bounce_demos.*.desktop; do
 done
 
 # Built as the build in BUILD_DIR is, with the patched Allegro linked in (not depending on
-# Debian's), the package is right in Wayland sessions too: each program from its menu entry, in
-# mutter's and KWin's.
+# Debian's, but on the Wayland libraries its Wayland driver takes), the package is right in
+# Wayland sessions too: each program from its menu entry, through Xwayland in mutter's and
+# KWin's, and as a native client in sway's.
 linked_in() {
   grep -q '^DEMO_ALLEGRO_PATCHED:INTERNAL=ON$' "$build/deb/CMakeCache.txt" &&
-    ! dpkg-deb -f "$deb" Depends | grep -q liballegro
+    ! dpkg-deb -f "$deb" Depends | grep -q liballegro &&
+    dpkg-deb -f "$deb" Depends | grep -q libwayland-client0
 }
 if [ "$patched" = 1 ]; then
   check "the package has the patched Allegro linked in" linked_in
-  for compositor in mutter kwin_wayland; do
-    bash "$here/e2e/wayland_session_test.sh" "$compositor" /usr/share/applications "$screen_tool" \
-      described >"$display_state/$compositor.log" 2>&1
+  for session in "mutter wayland_session_test.sh described" \
+    "kwin_wayland wayland_session_test.sh described" \
+    "sway native_session_test.sh $build/tools/wayland_keys"; do
+    read -r compositor scenario last <<<"$session"
+    bash "$here/e2e/$scenario" "$compositor" /usr/share/applications "$screen_tool" "$last" \
+      >"$display_state/$compositor.log" 2>&1
     status=$?
     sed 's/^/     /' "$display_state/$compositor.log"
     [ "$status" -eq 77 ] ||
-      check "each program from its menu entry in $compositor's Wayland session" test "$status" -eq 0
+      check "each program from its menu entry in $compositor's Wayland session ($scenario)" \
+        test "$status" -eq 0
   done
 fi
 
