@@ -11,14 +11,24 @@ struct layout_row {
   const char *name, *layout;
   int group;             // the group locked, as a layout switcher leaves it
   const char *q_place;   // where the key labelled Q is: the key that types q on a Latin layout
-  bool named_by_group_1; // the first group types q, so every library finds Q there
+  bool named_by_group_1; // the first group types q there, so every library finds Q there
+  const char *a_place;   // where the active Latin group's key labelled A is, which must not
+                         // switch (nullptr: none to press)
 };
 
+// With a second Latin group active (us,fr with French, us,us(dvorak) with Dvorak), the key
+// labelled Q is where the active group types q, not where the first one does.
 const layout_row layout_rows[] = {
-    {"us", "us", 0, "AD01", true},  {"de", "de", 0, "AD01", true},
-    {"fr", "fr", 0, "AC01", true},  {"us_ru", "us,ru", 1, "AD01", true},
-    {"ru", "ru", 0, "AD01", false}, {"ru_us", "ru,us", 0, "AD01", false},
-    {"gr", "gr", 0, "AD01", false}, {"il", "il", 0, "AD01", false},
+    {"us", "us", 0, "AD01", true, "AC01"},
+    {"de", "de", 0, "AD01", true, "AC01"},
+    {"fr", "fr", 0, "AC01", true, "AD01"},
+    {"us_ru", "us,ru", 1, "AD01", true, nullptr},
+    {"ru", "ru", 0, "AD01", false, nullptr},
+    {"ru_us", "ru,us", 0, "AD01", false, nullptr},
+    {"gr", "gr", 0, "AD01", false, nullptr},
+    {"il", "il", 0, "AD01", false, nullptr},
+    {"us_fr", "us,fr", 1, "AC01", false, "AD01"},
+    {"us_dvorak", "us,us -variant ,dvorak", 1, "AB02", false, "AC01"},
 };
 
 void PrintTo(const layout_row &row, std::ostream *out) {
@@ -38,8 +48,10 @@ struct layout_e2e : e2e_test, ::testing::WithParamInterface<layout_row> {
 } // namespace
 
 // The project's Allegro, and Allegro on Windows, name a key of a non-Latin layout by the
-// layout's Latin group or its place; Debian's names it by the first group only, where the key
-// at Q's place is a Cyrillic letter (no Allegro key), ';' (Greek) or '/' (Hebrew).
+// layout's Latin group or its place, and a key of an active Latin group by what it types there;
+// Debian's names it by the first group only, where the key at Q's place is a Cyrillic letter (no
+// Allegro key), ';' (Greek) or '/' (Hebrew), and the key labelled Q on French or Dvorak after US
+// types a or x.
 TEST_P(layout_e2e, the_key_labelled_q_switches_sizes_and_escape_ends) {
   const layout_row &row = GetParam();
 #ifdef DEMO_PATCHED_ALLEGRO
@@ -62,6 +74,11 @@ TEST_P(layout_e2e, the_key_labelled_q_switches_sizes_and_escape_ends) {
     screen_tap_keycode(screen, q, key_hold_ms());
     EXPECT_TRUE(wait_until([&] { return mode_is(screen, start); }, 5)) << "second Q";
     EXPECT_TRUE(wait_until([&] { return status_shows(screen, start); }, 5)) << "status back";
+    if (row.a_place) {
+      screen_tap_keycode(screen, screen_keycode_at(screen, row.a_place), key_hold_ms());
+      sleep_seconds(2);
+      EXPECT_TRUE(mode_is(screen, start)) << "the key labelled A switched";
+    }
   } else {
     sleep_seconds(2);
     EXPECT_TRUE(mode_is(screen, start)) << "Debian's Allegro now finds Q on " << row.layout;
