@@ -34,11 +34,18 @@ eval "$(dbus-launch --sh-syntax)"
 session_pids=()
 keyboard_pid=""
 finish() {
+  local _
   [ -z "$keyboard_pid" ] || kill "$keyboard_pid" 2>/dev/null
   # A compositor left held would never take its end.
   [ -z "${compositor_pid:-}" ] || kill -CONT "$compositor_pid" 2>/dev/null
   kill "${session_pids[@]}" "$DBUS_SESSION_BUS_PID" 2>/dev/null
-  [ ! -s "$scratch/hold.pid" ] || kill "$(cat "$scratch/hold.pid")" 2>/dev/null
+  cat "$scratch"/hold.pid "$scratch"/*/hold.pid 2>/dev/null | xargs -r kill 2>/dev/null
+  # A compositor that does not end on SIGTERM (cage 0.2 at times) is killed after 5 s.
+  for _ in $(seq 50); do
+    kill -0 "${session_pids[@]}" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -9 "${session_pids[@]}" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$scratch"
 }
