@@ -20,7 +20,6 @@ screen_tool=$3
 wayland_keys=$4
 native=1
 monitor=${monitor:-1920x1080}
-trusted_keys=$(realpath "$wayland_keys")
 source "$(dirname "$0")/wayland_session.sh"
 source "$(dirname "$0")/session_checks.sh"
 

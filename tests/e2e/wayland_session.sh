@@ -8,7 +8,6 @@
 # set, it starts the session and sets compositor_pid, the process that manages the session's
 # windows; it ends the session when the sourcing script ends. Run, it runs one command in such
 # a session.
-# `trusted_keys`, a program's path, lets that program press keys through KWin's fake input.
 # Usage: [native=1] [monitor=WxH] wayland_session.sh COMPOSITOR SCREEN_TOOL COMMAND [ARGUMENTS]
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   set -uo pipefail
@@ -119,13 +118,9 @@ kwin_wayland)
   mkdir "$scratch/kwin"
   cp "$(command -v kwin_wayland)" "$scratch/kwin/kwin_wayland"
   hold_in "$scratch"
-  # KWin gives its fake input only to programs whose menu entry asks for it.
-  if [ -n "${trusted_keys:-}" ]; then
-    mkdir -p "$scratch/share/applications"
-    printf '[Desktop Entry]\nType=Application\nName=keys\nExec=%s\nNoDisplay=true\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n' \
-      "$trusted_keys" >"$scratch/share/applications/bounce-demos-keys.desktop"
-  fi
-  XDG_DATA_DIRS=$scratch/share:${XDG_DATA_DIRS:-/usr/local/share:/usr/share} KWIN_COMPOSE=Q \
+  # KWin gives its fake input (the tests' keys) only to programs it trusts; the session's test
+  # clients all are.
+  KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 KWIN_COMPOSE=Q \
     "$scratch/kwin/kwin_wayland" --virtual $with_xwayland --width "${monitor%x*}" \
     --height "${monitor#*x}" "$scratch/hold" >"$scratch/session.log" 2>&1 &
   session_pids+=($!)
