@@ -7,10 +7,10 @@
 # once; Escape 0; and the last one, when the compositor goes away, one line and status 1.
 # What the monitor shows is read back where the compositor gives it to a client (sway and
 # cage: grim; Weston: its screenshooter); mutter and KWin give it to their own shells only,
-# and there the program is checked to run. Keys go through a virtual keyboard of the session's
-# (tools/wayland_keys, one keyboard and one keymap for the session) where the compositor offers
-# one; elsewhere the test says so once, leaves out the key steps and ends each program by
-# SIGTERM.
+# and there the program is checked to run. Keys go through one keyboard for the session
+# (tools/wayland_keys: a virtual keyboard with a whole keymap where the compositor offers one,
+# KWin's fake input; mutter's remote desktop interface); where none can be had (Weston) the
+# test says so once, leaves out the key steps and ends each program by SIGTERM.
 # Usage: native_session_test.sh COMPOSITOR PROGRAM_DIR SCREEN_TOOL WAYLAND_KEYS
 set -uo pipefail
 shopt -s extglob
@@ -28,9 +28,10 @@ keys=""
 # mutter offers no protocol for it: its remote desktop interface, over D-Bus, stands in.
 keyboard=("$wayland_keys" us)
 [ "$compositor" != mutter ] || keyboard=(/usr/bin/python3 "$(dirname "$0")/mutter_keys.py")
-coproc KEYS { exec "${keyboard[@]}" 2>&1; }
+# bash forgets a coprocess's descriptors once it has ended: one that could not start a keyboard
+# stays, reading what it is sent, and its descriptors are kept under names of their own.
+coproc KEYS { "${keyboard[@]}" 2>&1; cat >/dev/null; }
 keyboard_pid=$KEYS_PID
-# bash forgets a coprocess's descriptors once it ends: kept under names of their own.
 exec {keys_out}<&"${KEYS[0]}" {keys_in}>&"${KEYS[1]}"
 read -r -t 10 -u "$keys_out" answer && [ "$answer" = ready ] && keys=yes
 [ -n "$keys" ] || echo "NOTE $compositor: no virtual keyboard (${answer:-no answer}): no key steps; programs end by SIGTERM"
