@@ -71,6 +71,14 @@ socket_at() { # path
   done
   started "no socket $1"
 }
+# The session's display: its Wayland socket with no Xwayland, else the X display its log names.
+session_display() { # socket path, log pattern
+  if [ -n "$native" ]; then
+    socket_at "$1"
+  else
+    display_from_log "$2" "$scratch/session.log"
+  fi
+}
 # kwin_wayland and cage run one command in their session: this one, in FOLDER, tells the
 # display and waits.
 hold_in() { # folder
@@ -104,13 +112,9 @@ mutter)
     >"$scratch/session.log" 2>&1 &
   session_pids+=($!)
   compositor_pid=$!
-  if [ -n "$native" ]; then
-    socket_at "$XDG_RUNTIME_DIR/wayland-0"
-  else
-    display_from_log '.*Using public X11 display \(:[0-9]*\).*' "$scratch/session.log"
-    XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
-    export XAUTHORITY
-  fi
+  session_display "$XDG_RUNTIME_DIR/wayland-0" '.*Using public X11 display \(:[0-9]*\).*'
+  XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
+  [ -z "$XAUTHORITY" ] || export XAUTHORITY
   ;;
 kwin_wayland)
   # The installed binary carries a file capability a container cannot grant; a copy has none,
@@ -146,11 +150,7 @@ weston)
     >"$scratch/session.log" 2>&1 &
   session_pids+=($!)
   compositor_pid=$!
-  if [ -n "$native" ]; then
-    socket_at "$XDG_RUNTIME_DIR/weston-bounce"
-  else
-    display_from_log '.*xserver listening on display \(:[0-9]*\).*' "$scratch/session.log"
-  fi
+  session_display "$XDG_RUNTIME_DIR/weston-bounce" '.*xserver listening on display \(:[0-9]*\).*'
   ;;
 cage)
   monitor=default
