@@ -83,9 +83,15 @@ frame_at() { # size
   done
   echo "$now"
 }
-alive() { # pid
-  sleep 2
-  kill -0 "$1" 2>/dev/null && echo running || echo ended
+# The program's frame at SIZE where the monitor can be read, else that the program still runs
+# after 2 s.
+check_shown() { # description, size
+  if [ -n "$readable" ]; then
+    check "$1 shows its frame at $2" right "$(frame_at "$2")"
+  else
+    sleep 2
+    check "$1 runs" running "$(kill -0 "$pid" 2>/dev/null && echo running || echo ended)"
+  fi
 }
 
 rows=("bounce_fit 800x600 640x480" "bounce_800 800x600 640x480" "bounce_1024 1024x768 800x600"
@@ -93,11 +99,7 @@ rows=("bounce_fit 800x600 640x480" "bounce_800 800x600 640x480" "bounce_1024 102
 for row in "${rows[@]}"; do
   read -r name start alt <<<"$row"
   start_program "$programs" "$name" "$scratch/$name.err"
-  if [ -n "$readable" ]; then
-    check "$name shows its frame at $start" right "$(frame_at "$start")"
-  else
-    check "$name runs" running "$(alive "$pid")"
-  fi
+  check_shown "$name" "$start"
   if [ -n "$keys" ]; then
     for size in "$alt" "$start"; do
       press q 5
@@ -126,7 +128,7 @@ done
 # the key pressed as A types a.
 if [ -n "$keys" ] && [ -n "$readable" ] && [ "$(press_answer layouts us)" = ok ]; then
   start_program "$programs" bounce_1024 "$scratch/layouts.err"
-  check "bounce_1024 shows its frame for the layouts" right "$(frame_at 1024x768)"
+  check_shown "bounce_1024 for the layouts" 1024x768
   for row in "us,fr 1 1 1" "us,us(dvorak) 1 1 1" "ru,us 0 1 1" "us 0 0 0"; do
     read -r layouts active q_layout a_layout <<<"$row"
     press_answer layouts "$layouts" >/dev/null
@@ -146,11 +148,7 @@ fi
 
 # The compositor going away (a logout, a crash) ends a program with one line and status 1.
 start_program "$programs" bounce_800 "$scratch/gone.err"
-if [ -n "$readable" ]; then
-  check "bounce_800 shows its frame before the compositor goes" right "$(frame_at 800x600)"
-else
-  check "bounce_800 runs before the compositor goes" running "$(alive "$pid")"
-fi
+check_shown "bounce_800 before the compositor goes" 800x600
 kill -CONT "$compositor_pid" 2>/dev/null
 kill -TERM "$compositor_pid"
 await_exit "$pid" 5

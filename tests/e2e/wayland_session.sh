@@ -64,9 +64,12 @@ display_from_log() {
   started "no X display"
 }
 # The compositor's Wayland socket, once it is there.
-socket_at() { # path
+socket_at() { # path, a glob where the compositor picks the name
+  local socket
   for _ in $(seq 150); do
-    [ -S "$1" ] && { WAYLAND_DISPLAY=$1; return 0; }
+    for socket in $1; do
+      [ -S "$socket" ] && { WAYLAND_DISPLAY=$socket; return 0; }
+    done
     sleep 0.1
   done
   started "no socket $1"
@@ -124,7 +127,7 @@ kwin_wayland)
   hold_in "$scratch"
   # KWin gives its fake input (the tests' keys) only to programs it trusts; the session's test
   # clients all are.
-  KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 KWIN_COMPOSE=Q \
+  KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_COMPOSE=Q \
     "$scratch/kwin/kwin_wayland" --virtual $with_xwayland --width "${monitor%x*}" \
     --height "${monitor#*x}" "$scratch/hold" >"$scratch/session.log" 2>&1 &
   session_pids+=($!)
@@ -181,12 +184,7 @@ CONFIG
   session_pids+=($!)
   compositor_pid=$!
   if [ -n "$native" ]; then
-    for _ in $(seq 150); do
-      socket=$(ls -d "$scratch"/sway/wayland-* 2>/dev/null | grep -v lock | head -1)
-      [ -n "$socket" ] && break
-      sleep 0.1
-    done
-    socket_at "${socket:-$scratch/sway/wayland-1}"
+    socket_at "$scratch/sway/wayland-[0-9]*"
   else
     let_in=false
     for _ in $(seq 150); do
@@ -196,7 +194,8 @@ CONFIG
       sleep 0.1
     done
     $let_in || started "root not let in"
-    export WAYLAND_DISPLAY=$(ls -d "$scratch"/sway/wayland-* | grep -v lock | head -1)
+    socket_at "$scratch/sway/wayland-[0-9]*"
+    export WAYLAND_DISPLAY
     # Headless sway has no keyboard, so no window has the keyboard's focus and XTest's keys go
     # nowhere. A virtual keyboard that types nothing gives the seat one; a key pressed through
     # XTest first makes Xwayland's keyboard take XTest's keymap before any program reads it.
